@@ -1,0 +1,49 @@
+#pragma once
+// A class object that creates instances through a plain function. Used by the
+// simulator's DllGetClassObject and by tests that register fakes in-process.
+#include <windows.h>
+#include <unknwn.h>
+
+class ClassFactory : public IClassFactory {
+public:
+    // Creates a new object and returns riid of it in *ppv.
+    using CreateFunction = HRESULT (*)(REFIID riid, void** ppv);
+
+    explicit ClassFactory(CreateFunction create) : m_create(create) {}
+    ClassFactory(const ClassFactory&) = delete;
+    ClassFactory& operator=(const ClassFactory&) = delete;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refCount); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG count = InterlockedDecrement(&m_refCount);
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        return m_create(riid, ppv);
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+private:
+    virtual ~ClassFactory() = default;
+
+    LONG m_refCount = 1;
+    CreateFunction m_create;
+};

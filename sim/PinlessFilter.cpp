@@ -1,0 +1,171 @@
+#include "PinlessFilter.h"
+
+#include <cwchar>
+#include <vfwmsgs.h>
+
+namespace {
+
+// The graph manager enumerates a filter's pins when it removes the filter.
+class EmptyPinEnum : public IEnumPins {
+public:
+    virtual ~EmptyPinEnum() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv)
+            return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IEnumPins) {
+            *ppv = static_cast<IEnumPins*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refCount); }
+    STDMETHODIMP_(ULONG) Release() override {
+        LONG count = InterlockedDecrement(&m_refCount);
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    STDMETHODIMP Next(ULONG, IPin** pins, ULONG* fetched) override {
+        if (pins)
+            *pins = nullptr;
+        if (fetched)
+            *fetched = 0;
+        return S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override { return count == 0 ? S_OK : S_FALSE; }
+    STDMETHODIMP Reset() override { return S_OK; }
+    STDMETHODIMP Clone(IEnumPins** ppEnum) override {
+        if (!ppEnum)
+            return E_POINTER;
+        *ppEnum = new EmptyPinEnum;
+        return S_OK;
+    }
+
+private:
+    LONG m_refCount = 1;
+};
+
+} // namespace
+
+PinlessFilter::PinlessFilter(REFCLSID clsid) : m_clsid(clsid) {}
+
+PinlessFilter::~PinlessFilter() {
+    if (m_pClock)
+        m_pClock->Release();
+}
+
+void* PinlessFilter::FindInterface(REFIID riid) {
+    if (riid == IID_IUnknown || riid == IID_IPersist || riid == IID_IMediaFilter ||
+        riid == IID_IBaseFilter)
+        return static_cast<IBaseFilter*>(this);
+    return nullptr;
+}
+
+STDMETHODIMP PinlessFilter::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = FindInterface(riid);
+    if (!*ppv)
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) PinlessFilter::AddRef() { return InterlockedIncrement(&m_refCount); }
+
+STDMETHODIMP_(ULONG) PinlessFilter::Release() {
+    LONG count = InterlockedDecrement(&m_refCount);
+    if (count == 0)
+        delete this;
+    return count;
+}
+
+STDMETHODIMP PinlessFilter::GetClassID(CLSID* pClassID) {
+    if (!pClassID)
+        return E_POINTER;
+    *pClassID = m_clsid;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::Stop() {
+    m_state = State_Stopped;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::Pause() {
+    m_state = State_Paused;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::Run(REFERENCE_TIME) {
+    m_state = State_Running;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::GetState(DWORD, FILTER_STATE* state) {
+    if (!state)
+        return E_POINTER;
+    *state = m_state;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::SetSyncSource(IReferenceClock* pClock) {
+    if (pClock)
+        pClock->AddRef();
+    if (m_pClock)
+        m_pClock->Release();
+    m_pClock = pClock;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::GetSyncSource(IReferenceClock** pClock) {
+    if (!pClock)
+        return E_POINTER;
+    *pClock = m_pClock;
+    if (m_pClock)
+        m_pClock->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::EnumPins(IEnumPins** ppEnum) {
+    if (!ppEnum)
+        return E_POINTER;
+    *ppEnum = new EmptyPinEnum;
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::FindPin(LPCWSTR, IPin** ppPin) {
+    if (!ppPin)
+        return E_POINTER;
+    *ppPin = nullptr;
+    return VFW_E_NOT_FOUND;
+}
+
+STDMETHODIMP PinlessFilter::QueryFilterInfo(FILTER_INFO* pInfo) {
+    if (!pInfo)
+        return E_POINTER;
+    wcsncpy(pInfo->achName, m_name, MAX_FILTER_NAME - 1);
+    pInfo->achName[MAX_FILTER_NAME - 1] = L'\0';
+    pInfo->pGraph = m_pGraph;
+    if (m_pGraph)
+        m_pGraph->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) {
+    m_pGraph = pGraph;
+    m_name[0] = L'\0';
+    if (pGraph && pName) {
+        wcsncpy(m_name, pName, MAX_FILTER_NAME - 1);
+        m_name[MAX_FILTER_NAME - 1] = L'\0';
+    }
+    return S_OK;
+}
+
+STDMETHODIMP PinlessFilter::QueryVendorInfo(LPWSTR* pVendorInfo) {
+    if (pVendorInfo)
+        *pVendorInfo = nullptr;
+    return E_NOTIMPL;
+}

@@ -1,0 +1,75 @@
+// The filter graph manager of the platform takes in a filter whose class object is
+// registered in-process, finds it by name and gives it up again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <strmif.h>
+#include <uuids.h>
+#include <wrl/client.h>
+
+#include "ClassFactory.h"
+#include "PinlessFilter.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// {6F1C2B8E-3D4A-4E5F-9A1B-2C3D4E5F6A7B}
+const CLSID CLSID_ChainTestFilter = {
+    0x6f1c2b8e, 0x3d4a, 0x4e5f, {0x9a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f, 0x6a, 0x7b}};
+
+HRESULT CreateChainTestFilter(REFIID riid, void** ppv) {
+    auto* filter = new PinlessFilter(CLSID_ChainTestFilter);
+    HRESULT hr = filter->QueryInterface(riid, ppv);
+    filter->Release();
+    return hr;
+}
+
+class FilterGraphTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        factory_ = new ClassFactory(CreateChainTestFilter);
+        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ChainTestFilter, factory_,
+                                              CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                              &cookie_));
+    }
+    void TearDown() override {
+        CoRevokeClassObject(cookie_);
+        factory_->Release();
+        CoUninitialize();
+    }
+
+    ClassFactory* factory_ = nullptr;
+    DWORD cookie_ = 0;
+};
+
+TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IGraphBuilder,
+                                     reinterpret_cast<void**>(graph.GetAddressOf())));
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ChainTestFilter, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IBaseFilter,
+                                     reinterpret_cast<void**>(filter.GetAddressOf())));
+
+    ASSERT_EQ(S_OK, graph->AddFilter(filter.Get(), L"Chain Test Filter"));
+
+    ComPtr<IBaseFilter> found;
+    ASSERT_EQ(S_OK, graph->FindFilterByName(L"Chain Test Filter", found.GetAddressOf()));
+    EXPECT_EQ(filter.Get(), found.Get());
+    CLSID clsid{};
+    ASSERT_EQ(S_OK, found->GetClassID(&clsid));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_ChainTestFilter, clsid));
+
+    ASSERT_EQ(S_OK, graph->RemoveFilter(filter.Get()));
+    ComPtr<IBaseFilter> gone;
+    EXPECT_NE(S_OK, graph->FindFilterByName(L"Chain Test Filter", gone.GetAddressOf()));
+    // Only this test's two pointers are left once the graph has let go.
+    found.Reset();
+    EXPECT_EQ(1u, filter->AddRef() - 1);
+    filter->Release();
+}
+
+} // namespace
