@@ -32,7 +32,9 @@ zrc_configure_build() {
             -DCMAKE_TOOLCHAIN_FILE="$ZRC_ROOT/cmake/toolchain-$triple.cmake" \
             -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
     fi
-    cmake --build "$dir"
+    # ZRC_TARGETS (space-separated) narrows the build, for work on one area.
+    # shellcheck disable=SC2086
+    cmake --build "$dir" ${ZRC_TARGETS:+--target $ZRC_TARGETS}
 }
 
 # Builds the product and selects the tree whose binaries this machine can run.
