@@ -1,0 +1,18 @@
+#pragma once
+// Opening, converting and judging the firmware image, as one step of the update run.
+
+enum class ImageVerdict {
+    NotOpened,     // the image could not be opened (or was already used this run)
+    StagingFailed, // the staging file could not be written or the image not read; no
+                   // staging file is left on disk
+    Refused,       // wrong length or wrong trailer version; the staging file stays on disk
+    Accepted,      // the staging file is written and may be handed to the device
+};
+
+// Copies ".\zrcup0214.bin" into firmwarePath and opens the image through g_pImageFile;
+// writes the staging file and ".\update_temp.bin" into stagingPath; reads the image's
+// trailer, closes and destroys g_pImageFile (also after a failed open) and judges the
+// image: accepted only when its version text equals expectedVersion exactly
+// (case-sensitive) and it is exactly 0x200000 bytes long.
+ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
+                                  const char* expectedVersion);
