@@ -69,7 +69,7 @@ struct ISourcePrivateVtbl {
     /* 90 */ HRESULT(STDMETHODCALLTYPE* FlashUpdate)(ISourcePrivate*, void* updateArgs);
     /* 91-93 */ VendorSlot unusedSlots91To93[3];
     /* 94 */ HRESULT(STDMETHODCALLTYPE* ReadFlashWord)(ISourcePrivate*, DWORD address,
-                                                        DWORD* value);
+                                                       DWORD* value);
 };
 struct ISourcePrivate {
     const ISourcePrivateVtbl* lpVtbl;

@@ -1,0 +1,132 @@
+#include "DeviceCommands.h"
+
+#include "VendorInterfaces.h"
+
+namespace {
+
+// Vendor methods report "not ready" or "refused" with exactly this status.
+constexpr HRESULT kVendorRefused = S_FALSE;
+
+// The filter's private interface I (IID iid), released when this goes out of scope.
+template <typename I> class PrivateInterface {
+public:
+    PrivateInterface(IBaseFilter* pFilter, REFIID iid) {
+        if (FAILED(pFilter->QueryInterface(iid, reinterpret_cast<void**>(&m_p))))
+            m_p = nullptr;
+    }
+    ~PrivateInterface() {
+        if (m_p)
+            m_p->lpVtbl->Release(m_p);
+    }
+    PrivateInterface(const PrivateInterface&) = delete;
+    PrivateInterface& operator=(const PrivateInterface&) = delete;
+
+    I* Get() const { return m_p; }
+    const auto* Methods() const { return m_p->lpVtbl; }
+
+private:
+    I* m_p = nullptr;
+};
+
+// Copies a filter's version text into its field, cut to fit with its terminator.
+// A filter that reports success but gives no text fails like a negative status.
+template <typename I>
+bool CopyVersionText(IBaseFilter* pFilter, REFIID iid, char (&field)[VERSION_TEXT_SIZE]) {
+    PrivateInterface<I> priv(pFilter, iid);
+    if (!priv.Get())
+        return false;
+    char* text = nullptr;
+    if (FAILED(priv.Methods()->GetVersionString(priv.Get(), &text)) || !text)
+        return false;
+    std::size_t length = 0;
+    while (length < VERSION_TEXT_SIZE - 1 && text[length] != '\0')
+        ++length;
+    for (std::size_t i = 0; i < length; ++i)
+        field[i] = text[i];
+    field[length] = '\0';
+    return true;
+}
+
+int GetFilterVersions(IBaseFilter* pSource, IBaseFilter* pSplitter, IBaseFilter* pSink,
+                      FilterVersionBlock* pBlock) {
+    if (!pBlock)
+        return 0;
+    if (pSource &&
+        !CopyVersionText<ISourcePrivate>(pSource, IID_ISourcePrivate, pBlock->szSourceVersion))
+        return 0;
+    if (pSplitter && !CopyVersionText<ISplitterPrivate>(pSplitter, IID_ISplitterPrivate,
+                                                        pBlock->szSplitterVersion))
+        return 0;
+    if (pSink && !CopyVersionText<ISinkPrivate>(pSink, IID_ISinkPrivate, pBlock->szSinkVersion))
+        return 0;
+    return 1;
+}
+
+int CheckReady(ISourcePrivate* pSource) {
+    const ISourcePrivateVtbl* methods = pSource->lpVtbl;
+    if (methods->ReadyProbe1(pSource) == kVendorRefused)
+        return 0;
+    if (methods->ReadyProbe2(pSource) == kVendorRefused)
+        return 0;
+    if (methods->ReadyProbe3(pSource) == kVendorRefused)
+        return 0;
+    return 1;
+}
+
+// The commands that need the Source filter alone.
+int RunSourceCommand(IBaseFilter* pFilter, int nCode, void* pArg) {
+    if (!pFilter)
+        return 0;
+    PrivateInterface<ISourcePrivate> priv(pFilter, IID_ISourcePrivate);
+    ISourcePrivate* pSource = priv.Get();
+    if (!pSource)
+        return 0;
+    const ISourcePrivateVtbl* methods = pSource->lpVtbl;
+
+    switch (nCode) {
+    case CMD_QUERY_SOURCE_WORD:
+        methods->QuerySourceWord(pSource, static_cast<DWORD*>(pArg));
+        return 1;
+    case CMD_CHECK_READY:
+        return CheckReady(pSource);
+    case CMD_GET_MICROCODE_VERSION:
+        methods->GetMicrocodeVersion(pSource, static_cast<DWORD*>(pArg));
+        return 1;
+    case CMD_QUERY_SOURCE_FLAG:
+        return methods->QuerySourceFlag(pSource) == kVendorRefused ? 0 : 1;
+    case CMD_SET_SOURCE_BYTE:
+        // The byte is read here, so a missing argument fails instead of crashing.
+        if (!pArg)
+            return 0;
+        return methods->SetSourceByte(pSource, *static_cast<BYTE*>(pArg)) == kVendorRefused ? 0 : 1;
+    case CMD_FLASH_UPDATE:
+        return FAILED(methods->FlashUpdate(pSource, pArg)) ? 0 : 1;
+    case CMD_READ_FLASH_VERSION:
+        return FAILED(methods->ReadFlashWord(pSource, FLASH_VERSION_ADDRESS,
+                                             static_cast<DWORD*>(pArg)))
+                   ? 0
+                   : 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+int RunDeviceCommand(IBaseFilter* pSource, IBaseFilter* pSplitter, IBaseFilter* pSink, int nCode,
+                     void* pArg) {
+    switch (nCode) {
+    case CMD_QUERY_SOURCE_WORD:
+    case CMD_CHECK_READY:
+    case CMD_GET_MICROCODE_VERSION:
+    case CMD_QUERY_SOURCE_FLAG:
+    case CMD_SET_SOURCE_BYTE:
+    case CMD_FLASH_UPDATE:
+    case CMD_READ_FLASH_VERSION:
+        return RunSourceCommand(pSource, nCode, pArg);
+    case CMD_GET_FILTER_VERSIONS:
+        return GetFilterVersions(pSource, pSplitter, pSink, static_cast<FilterVersionBlock*>(pArg));
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,153 @@
+#include "GraphDeviceLink.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <uuids.h>
+
+#include "DeviceCommands.h"
+#include "VendorInterfaces.h"
+
+namespace {
+
+// Filter names fit this buffer, terminator included.
+constexpr int kNameBufferSize = 128;
+
+// Converts an ANSI name for the graph. False if it does not fit the buffer.
+bool ConvertName(const char* szName, WCHAR (&wszName)[kNameBufferSize]) {
+    if (MultiByteToWideChar(CP_ACP, 0, szName, -1, wszName, kNameBufferSize) == 0) {
+        wszName[0] = L'\0';
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CGraphDeviceLink::~CGraphDeviceLink() {
+    Close();
+}
+
+int CGraphDeviceLink::Open(int nConfig, int /*nReserved*/) {
+    if (nConfig != CONFIG_SINK && nConfig != CONFIG_SPLITTER && nConfig != CONFIG_SOURCE_SPLITTER)
+        return 0;
+    if (m_pGraph)
+        Close();
+
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                reinterpret_cast<void**>(&m_pGraph)))) {
+        m_pGraph = nullptr;
+        return 0;
+    }
+
+    if (nConfig == CONFIG_SINK) {
+        if (FAILED(AddVendorFilter(CLSID_ZrcSink, kSinkFilterName)))
+            return OPEN_NO_SINK;
+        m_pSink = FindFilter(kSinkFilterName);
+    }
+    if (nConfig == CONFIG_SOURCE_SPLITTER) {
+        if (FAILED(AddVendorFilter(CLSID_ZrcSource, kSourceFilterName)))
+            return OPEN_NO_SOURCE;
+        m_pSource = FindFilter(kSourceFilterName);
+    }
+    if (nConfig == CONFIG_SPLITTER || nConfig == CONFIG_SOURCE_SPLITTER) {
+        if (FAILED(AddVendorFilter(CLSID_ZrcSplitter, kSplitterFilterName)))
+            return OPEN_NO_SPLITTER;
+        m_pSplitter = FindFilter(kSplitterFilterName);
+    }
+    m_nConfig = nConfig;
+    return 1;
+}
+
+void CGraphDeviceLink::Close() {
+    if (m_pGraph) {
+        if (m_nConfig == CONFIG_SINK)
+            DropFilter(m_pSink);
+        else if (m_nConfig == CONFIG_SPLITTER || m_nConfig == CONFIG_SOURCE_SPLITTER)
+            DropFilter(m_pSplitter);
+    }
+    // The Source filter, and the filters of a partly opened link, are still referenced
+    // here; a reopen would otherwise overwrite their slots and leak them.
+    ReleaseSlot(m_pSource);
+    ReleaseSlot(m_pSplitter);
+    ReleaseSlot(m_pSink);
+    if (m_pGraph) {
+        m_pGraph->Release();
+        m_pGraph = nullptr;
+    }
+    m_nConfig = CONFIG_NONE;
+}
+
+int CGraphDeviceLink::Command(int nCode, void* pArg) {
+    return RunDeviceCommand(m_pSource, m_pSplitter, m_pSink, nCode, pArg);
+}
+
+int CGraphDeviceLink::ShowPropertyPages(int nCode, void* pArg) {
+    if (nCode != 2)
+        return 0;
+    if (!m_pSource)
+        return 1;
+    ISpecifyPropertyPages* pPages = nullptr;
+    if (FAILED(m_pSource->QueryInterface(IID_ISpecifyPropertyPages,
+                                         reinterpret_cast<void**>(&pPages))) ||
+        !pPages)
+        return 1;
+
+    CAUUID pageList = {};
+    if (SUCCEEDED(pPages->GetPages(&pageList))) {
+        IUnknown* pObject = m_pSource;
+        OleCreatePropertyFrame(static_cast<HWND>(pArg), 30, 30, nullptr, 1, &pObject,
+                               pageList.cElems, pageList.pElems, 0, 0, nullptr);
+        CoTaskMemFree(pageList.pElems);
+    }
+    pPages->Release();
+    return 1;
+}
+
+HRESULT CGraphDeviceLink::AddVendorFilter(REFCLSID clsid, const char* szName) {
+    IBaseFilter* pFilter = nullptr;
+    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                  reinterpret_cast<void**>(&pFilter));
+    if (FAILED(hr))
+        return hr;
+
+    WCHAR wszName[kNameBufferSize];
+    if (ConvertName(szName, wszName))
+        hr = m_pGraph->AddFilter(pFilter, wszName);
+    else
+        hr = E_INVALIDARG;
+    // The graph holds its own reference to a filter it took in.
+    pFilter->Release();
+    return FAILED(hr) ? hr : S_OK;
+}
+
+IBaseFilter* CGraphDeviceLink::FindFilter(const char* szName) {
+    if (!m_pGraph)
+        return nullptr;
+    WCHAR wszName[kNameBufferSize];
+    if (!ConvertName(szName, wszName))
+        return nullptr;
+    IBaseFilter* pFilter = nullptr;
+    if (FAILED(m_pGraph->FindFilterByName(wszName, &pFilter)))
+        return nullptr;
+    return pFilter;
+}
+
+void CGraphDeviceLink::DropFilter(IBaseFilter*& pSlot) {
+    if (!pSlot)
+        return;
+    if (m_pGraph)
+        m_pGraph->RemoveFilter(pSlot);
+    // Whatever references are left on the filter go with it.
+    while (pSlot->Release() != 0) {
+    }
+    pSlot = nullptr;
+}
+
+void CGraphDeviceLink::ReleaseSlot(IBaseFilter*& pSlot) {
+    if (!pSlot)
+        return;
+    if (m_pGraph)
+        m_pGraph->RemoveFilter(pSlot);
+    pSlot->Release();
+    pSlot = nullptr;
+}

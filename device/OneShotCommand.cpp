@@ -1,0 +1,15 @@
+#include "OneShotCommand.h"
+
+#include "GraphDeviceLink.h"
+
+int OneShotCommand(CDeviceLink*& pLink, int nConfig, int nCode, void* pArg) {
+    if (pLink)
+        return pLink->Command(nCode, pArg);
+
+    pLink = new CGraphDeviceLink;
+    pLink->Open(nConfig, 0);
+    int result = pLink->Command(nCode, pArg);
+    delete pLink;
+    pLink = nullptr;
+    return result;
+}
