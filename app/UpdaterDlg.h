@@ -1,0 +1,80 @@
+#pragma once
+// The updater's main window: current and new firmware version, a status log, a progress
+// bar and the buttons Update, About and Exit. It reads the device's data when it opens,
+// checks the device once a second later, and runs at most one update per program run.
+//
+// The dialog holds a device link only while it opens; every later command goes through
+// a link made for that one command (see OneShotCommand.h).
+#include <windows.h>
+
+#include <string>
+
+#include "Dialog.h"
+#include "DeviceCommands.h"
+#include "DeviceLink.h"
+#include "resource.h"
+
+// Fires once, a second after the dialog opened, and runs the device check.
+constexpr UINT_PTR TIMER_DEVICE_CHECK = 0;
+constexpr UINT DEVICE_CHECK_DELAY_MS = 1000;
+
+class CUpdaterDlg : public CDialog {
+public:
+    enum { IDD = IDD_UPDATER_DIALOG };
+
+    explicit CUpdaterDlg(CWnd* pParent = nullptr);
+    ~CUpdaterDlg() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void PostNcDestroy() override;
+    BOOL OnInitDialog() override;
+
+    // Message handlers, in message-map order.
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnUpdateClicked();
+    void OnAbout();
+    LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
+
+    // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
+    // device is not ready, else the readiness command's result.
+    int CheckDevice();
+    // Reads the flash version word and shows its low 16 bits in IDC_CURRENT_VERSION.
+    // The result of the read command; on failure the version shows as "----".
+    int ReadFlashVersion();
+    // Issues one device command through the held link or a one-shot link.
+    int DeviceCommand(int nCode, void* pArg);
+
+    // The status log. ClearStatus empties it; AppendStatus adds text at the caret;
+    // DeselectStatus collapses a selection to the caret; RepaintNow draws the dialog at
+    // once, before the next blocking device call.
+    void ClearStatus();
+    void AppendStatus(const char* text);
+    void DeselectStatus();
+    void RepaintNow();
+
+    CFont* m_pUpdateFont;
+    DWORD m_dwSourceWord = 0;
+    CDeviceLink* m_pLink = nullptr;
+    char m_szFirmwarePath[MAX_PATH] = {};
+    char m_szStagingPath[MAX_PATH] = {};
+    DWORD m_dwMicrocodeVersion = 0;
+    FilterVersionBlock m_filterVersions = {};
+    CButton m_btnExit;
+    CButton m_btnAbout;
+    CProgressCtrl m_progress;
+    CButton m_btnUpdate;
+    CEdit m_editStatus;
+    std::string m_strCurrentVersion;
+    std::string m_strAcceptedVersion;
+    std::string m_strNewVersion;
+    HICON m_hIcon;
+    // True from the start of the flash worker until WM_UPDATE_DONE; close requests are
+    // refused meanwhile, so the program cannot end while the flash is being written.
+    bool m_bUpdateRunning = false;
+
+    DECLARE_MESSAGE_MAP()
+};
