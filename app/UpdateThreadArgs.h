@@ -1,0 +1,37 @@
+// What the Update handler hands to the flash worker thread, and what the worker hands
+// on, by address, to the Source filter's flash operation. The filter reads the block
+// by byte offsets, so its layout is fixed: the staging path, then the dialog's handle.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Keeps the handle at offset 260 in the 64-bit build too, so both builds hand the
+// filter the same leading fields.
+#pragma pack(push, 4)
+struct UpdateThreadArgs {
+    char szStagingPath[MAX_PATH]; // NUL-terminated path of the staging file
+    HWND hNotifyWnd;              // the dialog that receives WM_UPDATE_DONE
+};
+#pragma pack(pop)
+
+static_assert(offsetof(UpdateThreadArgs, hNotifyWnd) == 260, "handle follows the path");
+static_assert(sizeof(void*) != 4 || sizeof(UpdateThreadArgs) == 264,
+              "the 32-bit block is 264 bytes");
+
+// The one block of the program: written by the dialog thread before the worker starts,
+// only read afterwards.
+extern UpdateThreadArgs g_updateThreadArgs;
+
+// Posted by the worker to hNotifyWnd when the flash operation has ended;
+// wParam is its result (1 success, 0 failure), lParam 0.
+constexpr UINT WM_UPDATE_DONE = WM_APP + 1;
+
+// The dialog timer that moves the progress bar while the worker runs.
+constexpr UINT_PTR TIMER_PROGRESS = 7;
+constexpr UINT PROGRESS_PERIOD_MS = 2000;
+
+// The worker thread: programs the flash through a device link of its own and posts
+// WM_UPDATE_DONE. `param` is the address of g_updateThreadArgs; returns the result.
+UINT UpdateThreadProc(LPVOID param);
