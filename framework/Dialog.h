@@ -1,0 +1,46 @@
+// CDialog: a dialog from a resource template of the program, run modally (DoModal) or
+// modeless (Create). Its window's messages go through the message map of the derived
+// class, then through CDialog's own: IDOK runs OnOK; IDCANCEL (Escape, the Cancel
+// button) and WM_CLOSE (the close box, the system menu's Close, Alt+F4) run OnCancel.
+// A derived class can refuse to close by overriding OnCancel.
+#pragma once
+
+#include <windows.h>
+
+#include "DataExchange.h"
+#include "Wnd.h"
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+
+    // Runs the dialog until EndDialog; returns the end code, or -1 when the dialog
+    // could not be created.
+    virtual INT_PTR DoModal();
+    // Creates the dialog modeless and returns at once; non-zero on success. EndDialog
+    // then destroys the window.
+    BOOL Create();
+    void EndDialog(int result);
+
+    // The end code given to EndDialog; -1 before the dialog ended.
+    int GetEndCode() const { return m_endCode; }
+
+protected:
+    // Runs the initial exchange (members into controls). TRUE lets the dialog set the
+    // focus on its first control.
+    virtual BOOL OnInitDialog();
+    // Reads the controls back into the members, then ends the dialog with IDOK.
+    virtual void OnOK();
+    // Ends the dialog with IDCANCEL.
+    virtual void OnCancel();
+
+    const MessageMap* GetMessageMap() const override;
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    UINT m_templateId;
+    CWnd* m_pParentWnd;
+    bool m_modal = false;
+    int m_endCode = -1;
+};

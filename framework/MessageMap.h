@@ -1,0 +1,122 @@
+// Message maps: a static table per class that binds a window message, a command or a
+// button click to a member function. A window looks up its own table first, then its base
+// class's table; anything not found gets the window's default handling.
+//
+// A class with a table overrides GetMessageMap and writes the table out in it:
+//
+//     const MessageMap* CMyDlg::GetMessageMap() const {
+//         static const MessageMapEntry entries[] = {
+//             OnMessage<&CMyDlg::OnTimer>(WM_TIMER),
+//             OnClicked<&CMyDlg::OnStart>(IDC_START),
+//             OnMessage<&CMyDlg::OnWorkDone>(WM_APP + 1),
+//         };
+//         static const MessageMap map(CDialog::GetMessageMap(), entries);
+//         return &map;
+//     }
+//
+// Handlers take one of the shapes that Call() below accepts; another shape does not compile.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+class CCmdTarget;
+
+struct MessageMapEntry {
+    UINT message;    // the window message; WM_COMMAND for commands and clicks
+    bool isCommand;  // match WM_COMMAND by its id and notification code
+    UINT commandId;  // control or command id, for commands
+    UINT notifyCode; // BN_CLICKED (0) for button clicks and commands
+    LRESULT (*invoke)(CCmdTarget* target, WPARAM wParam, LPARAM lParam);
+
+    bool Matches(UINT msg, WPARAM wParam) const {
+        if (msg != message)
+            return false;
+        return !isCommand || (LOWORD(wParam) == commandId && HIWORD(wParam) == notifyCode);
+    }
+};
+
+class MessageMap {
+public:
+    template <std::size_t N>
+    MessageMap(const MessageMap* base, const MessageMapEntry (&entries)[N])
+        : m_base(base), m_entries(entries), m_count(N) {}
+
+    // The first matching entry of this table, else of the base tables; null if none.
+    const MessageMapEntry* Find(UINT message, WPARAM wParam) const;
+
+private:
+    const MessageMap* m_base;
+    const MessageMapEntry* m_entries;
+    std::size_t m_count;
+};
+
+// Anything that has a message map: windows and the application object.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+
+    // Runs the handler mapped to the message, if any. True when one ran.
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+protected:
+    virtual const MessageMap* GetMessageMap() const { return nullptr; }
+};
+
+// Declares the class's own table; the table itself is written out in GetMessageMap.
+#define DECLARE_MESSAGE_MAP()                                                                      \
+protected:                                                                                         \
+    const MessageMap* GetMessageMap() const override;
+
+namespace message_map_detail {
+
+template <class Method> struct ClassOf;
+template <class R, class C, class... Args> struct ClassOf<R (C::*)(Args...)> { using type = C; };
+
+// The handler shapes, and how each is called with the message's parameters.
+template <class T> LRESULT Call(T& target, void (T::*handler)(), WPARAM, LPARAM) {
+    (target.*handler)();
+    return 0;
+}
+template <class T> LRESULT Call(T& target, BOOL (T::*handler)(), WPARAM, LPARAM) {
+    return (target.*handler)();
+}
+template <class T> LRESULT Call(T& target, HICON (T::*handler)(), WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>((target.*handler)());
+}
+template <class T> LRESULT Call(T& target, void (T::*handler)(UINT_PTR), WPARAM wParam, LPARAM) {
+    (target.*handler)(wParam);
+    return 0;
+}
+template <class T>
+LRESULT Call(T& target, void (T::*handler)(UINT, LPARAM), WPARAM wParam, LPARAM lParam) {
+    (target.*handler)(static_cast<UINT>(wParam), lParam);
+    return 0;
+}
+template <class T>
+LRESULT Call(T& target, LRESULT (T::*handler)(WPARAM, LPARAM), WPARAM wParam, LPARAM lParam) {
+    return (target.*handler)(wParam, lParam);
+}
+
+template <auto Handler> LRESULT Invoke(CCmdTarget* target, WPARAM wParam, LPARAM lParam) {
+    using T = typename ClassOf<decltype(Handler)>::type;
+    return Call<T>(*static_cast<T*>(target), Handler, wParam, lParam);
+}
+
+} // namespace message_map_detail
+
+// Binds a window message, e.g. WM_TIMER or a private WM_APP + n message.
+template <auto Handler> MessageMapEntry OnMessage(UINT message) {
+    return {message, false, 0, 0, &message_map_detail::Invoke<Handler>};
+}
+
+// Binds the BN_CLICKED notification of the button with this control id.
+template <auto Handler> MessageMapEntry OnClicked(UINT controlId) {
+    return {WM_COMMAND, true, controlId, BN_CLICKED, &message_map_detail::Invoke<Handler>};
+}
+
+// Binds a command such as ID_HELP: WM_COMMAND with this id and notification code 0.
+template <auto Handler> MessageMapEntry OnCommand(UINT commandId) {
+    return {WM_COMMAND, true, commandId, 0, &message_map_detail::Invoke<Handler>};
+}

@@ -1,0 +1,23 @@
+// CPaintDC: the device context of one WM_PAINT, from BeginPaint to EndPaint.
+#pragma once
+
+#include <windows.h>
+
+#include "Wnd.h"
+
+class CPaintDC {
+public:
+    explicit CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) { m_hDC = BeginPaint(m_hWnd, &m_ps); }
+    ~CPaintDC() { EndPaint(m_hWnd, &m_ps); }
+    CPaintDC(const CPaintDC&) = delete;
+    CPaintDC& operator=(const CPaintDC&) = delete;
+
+    HDC GetSafeHdc() const { return m_hDC; }
+    operator HDC() const { return m_hDC; }
+
+    PAINTSTRUCT m_ps = {};
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};

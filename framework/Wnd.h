@@ -1,0 +1,65 @@
+// CWnd: a window handle with the calls the dialogs make on it. It does not own the window.
+// A dialog's CWnd also receives the window's messages (see CDialog) and dispatches them
+// through its message map; Default() then passes the current message on to the
+// window's own procedure.
+#pragma once
+
+#include <windows.h>
+
+#include "MessageMap.h"
+
+class CDataExchange;
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    void SetWindowText(const char* text) { ::SetWindowText(m_hWnd, text); }
+    void SetDlgItemText(int id, const char* text) { ::SetDlgItemText(m_hWnd, id, text); }
+    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::SendMessage(m_hWnd, message, wParam, lParam);
+    }
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::PostMessage(m_hWnd, message, wParam, lParam);
+    }
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) {
+        return ::SetTimer(m_hWnd, id, elapseMs, proc);
+    }
+    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
+
+    // Moves data between the controls and the members bound in DoDataExchange:
+    // FALSE writes the members into the controls, TRUE reads the controls back.
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    HWND m_hWnd = nullptr;
+
+protected:
+    virtual void DoDataExchange(CDataExchange*) {}
+    // Called once after the window has received its last message (WM_NCDESTROY).
+    virtual void PostNcDestroy() {}
+
+    // The window's own handling of the message being dispatched.
+    LRESULT Default();
+    // Handlers that a derived class may map and then pass on to the default handling.
+    void OnSysCommand(UINT, LPARAM) { Default(); }
+    void OnTimer(UINT_PTR) { Default(); }
+    void OnPaint() { Default(); }
+
+    // Routes the window's messages through this object until the window is destroyed.
+    void SubclassWindow(HWND hwnd);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam);
+
+    WNDPROC m_superProc = nullptr; // the window's procedure before SubclassWindow
+    MSG m_currentMsg = {};         // the message being dispatched, for Default()
+};
