@@ -1,6 +1,8 @@
 #pragma once
 // A class object that creates instances through a plain function. Used by the
-// simulator's DllGetClassObject and by tests that register fakes in-process.
+// simulator's DllGetClassObject and by tests that register fakes in-process. A server
+// that must know when it is in use passes a lock count: the class object holds one
+// lock while it lives, and LockServer adds and removes locks on it.
 #include <windows.h>
 #include <unknwn.h>
 
@@ -9,7 +11,10 @@ public:
     // Creates a new object and returns riid of it in *ppv.
     using CreateFunction = HRESULT (*)(REFIID riid, void** ppv);
 
-    explicit ClassFactory(CreateFunction create) : m_create(create) {}
+    explicit ClassFactory(CreateFunction create, LONG* serverLocks = nullptr)
+        : m_create(create), m_serverLocks(serverLocks) {
+        LockServer(TRUE);
+    }
     ClassFactory(const ClassFactory&) = delete;
     ClassFactory& operator=(const ClassFactory&) = delete;
 
@@ -39,11 +44,20 @@ public:
             return CLASS_E_NOAGGREGATION;
         return m_create(riid, ppv);
     }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (m_serverLocks) {
+            if (lock)
+                InterlockedIncrement(m_serverLocks);
+            else
+                InterlockedDecrement(m_serverLocks);
+        }
+        return S_OK;
+    }
 
 private:
-    virtual ~ClassFactory() = default;
+    virtual ~ClassFactory() { LockServer(FALSE); }
 
     LONG m_refCount = 1;
     CreateFunction m_create;
+    LONG* m_serverLocks;
 };

@@ -73,7 +73,9 @@ STDMETHODIMP PinlessFilter::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) PinlessFilter::AddRef() { return InterlockedIncrement(&m_refCount); }
+STDMETHODIMP_(ULONG) PinlessFilter::AddRef() {
+    return InterlockedIncrement(&m_refCount);
+}
 
 STDMETHODIMP_(ULONG) PinlessFilter::Release() {
     LONG count = InterlockedDecrement(&m_refCount);

@@ -1,0 +1,38 @@
+#pragma once
+// The simulated Source filter: answers ISourcePrivate from the simulated device.
+#include "PinlessFilter.h"
+#include "ServerLock.h"
+#include "VendorBinding.h"
+
+class SourceFilter : public PinlessFilter {
+public:
+    static HRESULT Create(REFIID riid, void** ppv);
+
+protected:
+    void* FindInterface(REFIID riid) override;
+
+private:
+    SourceFilter();
+
+    static HRESULT STDMETHODCALLTYPE QueryInterfaceThunk(ISourcePrivate* self, REFIID riid,
+                                                         void** ppv);
+    static ULONG STDMETHODCALLTYPE AddRefThunk(ISourcePrivate* self);
+    static ULONG STDMETHODCALLTYPE ReleaseThunk(ISourcePrivate* self);
+    static HRESULT STDMETHODCALLTYPE QuerySourceWord(ISourcePrivate* self, DWORD* value);
+    static HRESULT STDMETHODCALLTYPE ReadyProbe1(ISourcePrivate* self);
+    static HRESULT STDMETHODCALLTYPE ReadyProbe2(ISourcePrivate* self);
+    static HRESULT STDMETHODCALLTYPE ReadyProbe3(ISourcePrivate* self);
+    static HRESULT STDMETHODCALLTYPE GetMicrocodeVersion(ISourcePrivate* self, DWORD* version);
+    static HRESULT STDMETHODCALLTYPE QuerySourceFlag(ISourcePrivate* self);
+    static HRESULT STDMETHODCALLTYPE SetSourceByte(ISourcePrivate* self, BYTE value);
+    static HRESULT STDMETHODCALLTYPE GetVersionString(ISourcePrivate* self, char** text);
+    static HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, void* updateArgs);
+    static HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address,
+                                                   DWORD* value);
+    static const ISourcePrivateVtbl* MethodTable();
+
+    ServerLock m_serverLock;
+    VendorBinding<ISourcePrivate, SourceFilter> m_private;
+    // The version text handed out stays owned by the filter until the next call.
+    char m_versionText[256] = {};
+};

@@ -1,0 +1,5 @@
+#include "VendorBinding.h"
+
+HRESULT STDMETHODCALLTYPE VendorSlotNotImplemented(void*) {
+    return E_NOTIMPL;
+}
