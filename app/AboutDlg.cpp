@@ -1,0 +1,39 @@
+#include "AboutDlg.h"
+
+#include "AboutLines.h"
+#include "UpdaterDlg.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD, nullptr) {}
+
+void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Text(pDX, IDC_APP_VERSION, m_strAppVersion);
+    DDX_Text(pDX, IDC_MICROCODE_VERSION, m_strMicrocodeVersion);
+    DDX_Text(pDX, IDC_SOURCE_VERSION, m_strSourceVersion);
+    DDX_Text(pDX, IDC_SPLITTER_VERSION, m_strSplitterVersion);
+    DDX_Text(pDX, IDC_SINK_VERSION, m_strSinkVersion);
+}
+
+void CUpdaterDlg::OnAbout() {
+    CAboutDlg about;
+    AboutLine line;
+
+    FormatMicrocodeLine(m_dwMicrocodeVersion, line);
+    about.m_strMicrocodeVersion = line;
+
+    const FilterVersionBlock& versions = m_filterVersions;
+    FormatFilterLine("Source Filter ", versions.szSourceVersion, sizeof versions.szSourceVersion,
+                     line);
+    about.m_strSourceVersion = line;
+    FormatFilterLine("Splitter Filter ", versions.szSplitterVersion,
+                     sizeof versions.szSplitterVersion, line);
+    about.m_strSplitterVersion = line;
+    FormatFilterLine("Sink Filter ", versions.szSinkVersion, sizeof versions.szSinkVersion, line);
+    about.m_strSinkVersion = line;
+
+    about.DoModal();
+}
+
+void CUpdaterDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    CDialog::OnSysCommand(nID, lParam);
+}
