@@ -1,0 +1,179 @@
+// Opening, closing and reopening a link over fake vendor filters in a real graph.
+#include "DeviceTest.h"
+
+#include "DeviceCommands.h"
+#include "VendorInterfaces.h"
+
+namespace {
+
+bool GraphHolds(IGraphBuilder* graph, const wchar_t* name) {
+    IBaseFilter* filter = nullptr;
+    if (FAILED(graph->FindFilterByName(name, &filter)))
+        return false;
+    filter->Release();
+    return true;
+}
+
+class GraphDeviceLinkTest : public DeviceTest {};
+
+TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
+    struct Case {
+        const char* what;
+        int config;
+        FakeRole failing;
+        bool createFails; // else adding to the graph fails, when `failing` is set
+        bool anyFailure;
+        int result;
+        int configAfter;
+        bool source, splitter, sink;
+    };
+    const Case cases[] = {
+        {"source and splitter", 12, FakeRole::Source, false, false, 1, 12, true, true, false},
+        {"splitter", 11, FakeRole::Source, false, false, 1, 11, false, true, false},
+        {"sink", 10, FakeRole::Source, false, false, 1, 10, false, false, true},
+        {"no source filter", 12, FakeRole::Source, true, true, 2, -1, false, false, false},
+        {"source not addable", 12, FakeRole::Source, false, true, 2, -1, false, false, false},
+        {"no splitter, partly open", 12, FakeRole::Splitter, true, true, 3, -1, true, false, false},
+        {"splitter not addable", 11, FakeRole::Splitter, false, true, 3, -1, false, false, false},
+        {"no sink filter", 10, FakeRole::Sink, true, true, 10, -1, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (FakeRole role : {FakeRole::Source, FakeRole::Splitter, FakeRole::Sink})
+            Script(role) = FakeFilterScript();
+        if (c.anyFailure)
+            (c.createFails ? Script(c.failing).createStatus : Script(c.failing).joinStatus) =
+                E_FAIL;
+        InspectableLink link;
+
+        EXPECT_EQ(c.result, link.Open(c.config, 0));
+
+        ASSERT_NE(nullptr, link.GetGraph());
+        EXPECT_EQ(link.m_pGraph, link.GetGraph());
+        EXPECT_EQ(c.configAfter, link.m_nConfig);
+        EXPECT_EQ(c.source, link.m_pSource != nullptr);
+        EXPECT_EQ(c.splitter, link.m_pSplitter != nullptr);
+        EXPECT_EQ(c.sink, link.m_pSink != nullptr);
+        EXPECT_EQ(c.source, GraphHolds(link.m_pGraph, L"Tavo ZRC Source"));
+        EXPECT_EQ(c.splitter, GraphHolds(link.m_pGraph, L"Quillon Micro USB-DVR Splitter"));
+        EXPECT_EQ(c.sink, GraphHolds(link.m_pGraph, L"Tavo ZRC Sink"));
+    }
+}
+
+TEST_F(GraphDeviceLinkTest, UnknownConfigurationDoesNothing) {
+    for (int config : {8, 0, -1, 9, 13}) {
+        InspectableLink link;
+        EXPECT_EQ(0, link.Open(config, 0)) << config;
+        EXPECT_EQ(nullptr, link.m_pGraph);
+        EXPECT_EQ(CONFIG_NONE, link.m_nConfig);
+    }
+    EXPECT_EQ(0, Record(FakeRole::Source).created + Record(FakeRole::Splitter).created +
+                     Record(FakeRole::Sink).created);
+}
+
+TEST_F(GraphDeviceLinkTest, UnknownConfigurationLeavesAnOpenLinkOpen) {
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    IGraphBuilder* graph = link_->m_pGraph;
+    IBaseFilter* source = link_->m_pSource;
+
+    EXPECT_EQ(0, link_->Open(8, 0));
+
+    EXPECT_EQ(graph, link_->m_pGraph);
+    EXPECT_EQ(source, link_->m_pSource);
+    EXPECT_EQ(CONFIG_SOURCE_SPLITTER, link_->m_nConfig);
+    EXPECT_EQ(0, Record(FakeRole::Source).destroyed);
+    EXPECT_EQ(1, link_->Command(CMD_CHECK_READY, nullptr));
+}
+
+TEST_F(GraphDeviceLinkTest, ReopenDropsTheOldConfigurationsFilters) {
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    ASSERT_EQ(1, link_->Open(CONFIG_SINK, 0));
+
+    EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
+    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
+    EXPECT_EQ(nullptr, link_->m_pSource);
+    EXPECT_EQ(nullptr, link_->m_pSplitter);
+    EXPECT_NE(nullptr, link_->m_pSink);
+    EXPECT_FALSE(GraphHolds(link_->m_pGraph, L"Tavo ZRC Source"));
+    EXPECT_EQ(CONFIG_SINK, link_->m_nConfig);
+}
+
+TEST_F(GraphDeviceLinkTest, ReopenAfterAPartlyOpenLinkKeepsNoOldFilter) {
+    Script(FakeRole::Splitter).createStatus = E_FAIL;
+    ASSERT_EQ(3, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    Script(FakeRole::Splitter).createStatus = S_OK;
+
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    EXPECT_EQ(2, Record(FakeRole::Source).created);
+    EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
+}
+
+TEST_F(GraphDeviceLinkTest, PartlyOpenLinkStillRunsSourceCommands) {
+    Script(FakeRole::Splitter).joinStatus = E_FAIL;
+    Script(FakeRole::Source).flashWord = 0x0211;
+    ASSERT_EQ(3, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    DWORD word = 0;
+    EXPECT_EQ(1, link_->Command(CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(0x0211u, word);
+    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed) << "created but not added: released";
+}
+
+TEST_F(GraphDeviceLinkTest, DropFilterReleasesUntilTheCountIsZero) {
+    for (int extraRefs : {0, 2}) {
+        SCOPED_TRACE(extraRefs);
+        InspectableLink link;
+        ASSERT_EQ(1, link.Open(CONFIG_SPLITTER, 0));
+        IBaseFilter* splitter = link.m_pSplitter;
+        for (int i = 0; i < extraRefs; ++i)
+            splitter->AddRef();
+        int destroyedBefore = Record(FakeRole::Splitter).destroyed;
+
+        link.DropFilter(link.m_pSplitter);
+
+        EXPECT_EQ(nullptr, link.m_pSplitter);
+        EXPECT_EQ(destroyedBefore + 1, Record(FakeRole::Splitter).destroyed);
+        EXPECT_FALSE(GraphHolds(link.m_pGraph, L"Quillon Micro USB-DVR Splitter"));
+    }
+}
+
+TEST_F(GraphDeviceLinkTest, CloseDropsEverythingAndMayBeRepeated) {
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    link_->Close();
+    link_->Close();
+
+    EXPECT_EQ(nullptr, link_->m_pGraph);
+    EXPECT_EQ(nullptr, link_->m_pSource);
+    EXPECT_EQ(nullptr, link_->m_pSplitter);
+    EXPECT_EQ(CONFIG_NONE, link_->m_nConfig);
+    EXPECT_EQ(0, fakes_->LiveFilters());
+    EXPECT_EQ(0, link_->Command(CMD_CHECK_READY, nullptr));
+}
+
+TEST_F(GraphDeviceLinkTest, DeletingThroughTheBaseClassCloses) {
+    CDeviceLink* link = new CGraphDeviceLink;
+    ASSERT_EQ(1, link->Open(CONFIG_SOURCE_SPLITTER, 0));
+    delete link;
+    EXPECT_EQ(0, fakes_->LiveFilters());
+
+    delete static_cast<CDeviceLink*>(new CGraphDeviceLink);
+    EXPECT_EQ(1, Record(FakeRole::Source).created);
+}
+
+TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) {
+    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr)) << "no Source filter";
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    EXPECT_EQ(0, link_->ShowPropertyPages(1, nullptr));
+    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr)) << "Source without pages";
+    Script(FakeRole::Source).hasPropertyPages = true;
+    Script(FakeRole::Source).getPagesStatus = E_FAIL;
+    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr));
+
+    EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FakeRole::Source).calls);
+}
+
+} // namespace

@@ -1,0 +1,308 @@
+#include "FakeFilters.h"
+
+#include <ocidl.h>
+
+#include "ClassFactory.h"
+#include "PinlessFilter.h"
+#include "VendorInterfaces.h"
+
+namespace {
+
+class FakeVendorFilter;
+
+struct FakeState {
+    FakeFilterScript scripts[3];
+    FakeFilterRecord records[3];
+    std::vector<FakeVendorFilter*> filters;
+};
+
+FakeState* g_state = nullptr;
+
+int Index(FakeRole role) {
+    return static_cast<int>(role);
+}
+
+// A private interface as the vendor filters lay it out: the method table first.
+// The owning filter follows, so the C methods can find it.
+struct PrivateObject {
+    const void* lpVtbl;
+    FakeVendorFilter* owner;
+};
+
+const IID& PrivateIid(FakeRole role) {
+    switch (role) {
+    case FakeRole::Source:
+        return IID_ISourcePrivate;
+    case FakeRole::Splitter:
+        return IID_ISplitterPrivate;
+    default:
+        return IID_ISinkPrivate;
+    }
+}
+
+const CLSID& FilterClsid(FakeRole role) {
+    switch (role) {
+    case FakeRole::Source:
+        return CLSID_ZrcSource;
+    case FakeRole::Splitter:
+        return CLSID_ZrcSplitter;
+    default:
+        return CLSID_ZrcSink;
+    }
+}
+
+const void* PrivateMethods(FakeRole role);
+
+// A fake filter is not deleted when its count reaches 0: FakeVendorFilters frees it
+// later, so that a surplus Release is counted instead of touching freed memory.
+class FakeVendorFilter : public PinlessFilter, public ISpecifyPropertyPages {
+public:
+    FakeVendorFilter(FakeState* state, FakeRole role)
+        : PinlessFilter(FilterClsid(role)), m_state(state), m_role(role) {
+        m_private.lpVtbl = PrivateMethods(role);
+        m_private.owner = this;
+    }
+    ~FakeVendorFilter() override = default;
+
+    ULONG Count() const { return static_cast<ULONG>(m_refs); }
+    const FakeFilterScript& Script() const { return m_state->scripts[Index(m_role)]; }
+    FakeFilterRecord& Record() const { return m_state->records[Index(m_role)]; }
+
+    HRESULT Called(const char* name, HRESULT status) {
+        Record().calls.push_back(name);
+        return status;
+    }
+
+    ULONG AddPrivateRef() {
+        ++Record().privateRefs;
+        return AddRef();
+    }
+    ULONG ReleasePrivateRef() {
+        --Record().privateRefs;
+        return Release();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv && riid == PrivateIid(m_role) && Script().answersPrivate) {
+            *ppv = &m_private;
+            AddPrivateRef();
+            return S_OK;
+        }
+        return PinlessFilter::QueryInterface(riid, ppv);
+    }
+    STDMETHODIMP_(ULONG) AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&m_refs));
+    }
+    STDMETHODIMP_(ULONG) Release() override {
+        if (m_refs == 0) {
+            ++Record().releasesPastZero;
+            return 0;
+        }
+        LONG count = InterlockedDecrement(&m_refs);
+        if (count == 0)
+            ++Record().destroyed;
+        return static_cast<ULONG>(count);
+    }
+
+    STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) override {
+        if (pGraph && FAILED(Script().joinStatus))
+            return Script().joinStatus;
+        return PinlessFilter::JoinFilterGraph(pGraph, pName);
+    }
+
+    STDMETHODIMP GetPages(CAUUID* pPages) override {
+        HRESULT status = Called("GetPages", Script().getPagesStatus);
+        if (FAILED(status))
+            return status;
+        pPages->cElems = 0;
+        pPages->pElems = nullptr;
+        return S_OK;
+    }
+
+protected:
+    void* FindInterface(REFIID riid) override {
+        if (riid == IID_ISpecifyPropertyPages && Script().hasPropertyPages)
+            return static_cast<ISpecifyPropertyPages*>(this);
+        return PinlessFilter::FindInterface(riid);
+    }
+
+private:
+    FakeState* m_state;
+    FakeRole m_role;
+    LONG m_refs = 1;
+    PrivateObject m_private = {};
+};
+
+template <typename I> FakeVendorFilter* Owner(I* self) {
+    return reinterpret_cast<PrivateObject*>(self)->owner;
+}
+
+// Writes an out value only when the status is a success.
+HRESULT Fill(FakeVendorFilter* filter, const char* name, HRESULT status, DWORD* out, DWORD value) {
+    filter->Called(name, status);
+    if (SUCCEEDED(status) && out)
+        *out = value;
+    return status;
+}
+
+template <typename I>
+HRESULT STDMETHODCALLTYPE PrivQueryInterface(I* self, REFIID riid, void** ppv) {
+    return Owner(self)->QueryInterface(riid, ppv);
+}
+template <typename I> ULONG STDMETHODCALLTYPE PrivAddRef(I* self) {
+    return Owner(self)->AddPrivateRef();
+}
+template <typename I> ULONG STDMETHODCALLTYPE PrivRelease(I* self) {
+    return Owner(self)->ReleasePrivateRef();
+}
+template <typename I> HRESULT STDMETHODCALLTYPE PrivGetVersionString(I* self, char** text) {
+    FakeVendorFilter* filter = Owner(self);
+    HRESULT status = filter->Called("GetVersionString", filter->Script().versionStatus);
+    if (SUCCEEDED(status))
+        *text = const_cast<char*>(filter->Script().versionText);
+    return status;
+}
+
+HRESULT STDMETHODCALLTYPE QuerySourceWord(ISourcePrivate* self, DWORD* value) {
+    FakeVendorFilter* f = Owner(self);
+    return Fill(f, "QuerySourceWord", f->Script().queryWordStatus, value, f->Script().sourceWord);
+}
+HRESULT STDMETHODCALLTYPE ReadyProbe1(ISourcePrivate* self) {
+    return Owner(self)->Called("ReadyProbe1", Owner(self)->Script().probeStatus[0]);
+}
+HRESULT STDMETHODCALLTYPE ReadyProbe2(ISourcePrivate* self) {
+    return Owner(self)->Called("ReadyProbe2", Owner(self)->Script().probeStatus[1]);
+}
+HRESULT STDMETHODCALLTYPE ReadyProbe3(ISourcePrivate* self) {
+    return Owner(self)->Called("ReadyProbe3", Owner(self)->Script().probeStatus[2]);
+}
+HRESULT STDMETHODCALLTYPE GetMicrocodeVersion(ISourcePrivate* self, DWORD* version) {
+    FakeVendorFilter* f = Owner(self);
+    return Fill(f, "GetMicrocodeVersion", f->Script().microcodeStatus, version,
+                f->Script().microcodeVersion);
+}
+HRESULT STDMETHODCALLTYPE QuerySourceFlag(ISourcePrivate* self) {
+    return Owner(self)->Called("QuerySourceFlag", Owner(self)->Script().flagStatus);
+}
+HRESULT STDMETHODCALLTYPE SetSourceByte(ISourcePrivate* self, BYTE value) {
+    Owner(self)->Record().sourceByte = value;
+    return Owner(self)->Called("SetSourceByte", Owner(self)->Script().byteStatus);
+}
+HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, void* updateArgs) {
+    Owner(self)->Record().updateArgs = updateArgs;
+    return Owner(self)->Called("FlashUpdate", Owner(self)->Script().flashUpdateStatus);
+}
+HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address, DWORD* value) {
+    FakeVendorFilter* f = Owner(self);
+    f->Record().flashAddress = address;
+    return Fill(f, "ReadFlashWord", f->Script().readFlashStatus, value, f->Script().flashWord);
+}
+
+template <typename Vtbl, typename I> void SetUnknownMethods(Vtbl& v) {
+    v.QueryInterface = PrivQueryInterface<I>;
+    v.AddRef = PrivAddRef<I>;
+    v.Release = PrivRelease<I>;
+    v.GetVersionString = PrivGetVersionString<I>;
+}
+
+const ISourcePrivateVtbl* SourceMethods() {
+    static const ISourcePrivateVtbl methods = [] {
+        ISourcePrivateVtbl v = {};
+        SetUnknownMethods<ISourcePrivateVtbl, ISourcePrivate>(v);
+        v.QuerySourceWord = QuerySourceWord;
+        v.ReadyProbe1 = ReadyProbe1;
+        v.ReadyProbe2 = ReadyProbe2;
+        v.ReadyProbe3 = ReadyProbe3;
+        v.GetMicrocodeVersion = GetMicrocodeVersion;
+        v.QuerySourceFlag = QuerySourceFlag;
+        v.SetSourceByte = SetSourceByte;
+        v.FlashUpdate = FlashUpdate;
+        v.ReadFlashWord = ReadFlashWord;
+        return v;
+    }();
+    return &methods;
+}
+
+const void* PrivateMethods(FakeRole role) {
+    static const ISplitterPrivateVtbl splitter = [] {
+        ISplitterPrivateVtbl v = {};
+        SetUnknownMethods<ISplitterPrivateVtbl, ISplitterPrivate>(v);
+        return v;
+    }();
+    static const ISinkPrivateVtbl sink = [] {
+        ISinkPrivateVtbl v = {};
+        SetUnknownMethods<ISinkPrivateVtbl, ISinkPrivate>(v);
+        return v;
+    }();
+    switch (role) {
+    case FakeRole::Source:
+        return SourceMethods();
+    case FakeRole::Splitter:
+        return &splitter;
+    default:
+        return &sink;
+    }
+}
+
+template <FakeRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
+    if (!g_state)
+        return E_UNEXPECTED;
+    HRESULT status = g_state->scripts[Index(role)].createStatus;
+    if (FAILED(status))
+        return status;
+    auto* filter = new FakeVendorFilter(g_state, role);
+    g_state->filters.push_back(filter);
+    ++g_state->records[Index(role)].created;
+    HRESULT hr = filter->QueryInterface(riid, ppv);
+    filter->Release();
+    return hr;
+}
+
+constexpr ClassFactory::CreateFunction kCreators[3] = {
+    CreateFake<FakeRole::Source>, CreateFake<FakeRole::Splitter>, CreateFake<FakeRole::Sink>};
+
+} // namespace
+
+FakeVendorFilters::FakeVendorFilters() {
+    g_state = new FakeState;
+    m_registered = true;
+    for (int i = 0; i < 3; ++i) {
+        auto* factory = new ClassFactory(kCreators[i]);
+        if (FAILED(CoRegisterClassObject(FilterClsid(static_cast<FakeRole>(i)), factory,
+                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookies[i])))
+            m_registered = false;
+        factory->Release();
+    }
+}
+
+FakeVendorFilters::~FakeVendorFilters() {
+    for (DWORD cookie : m_cookies) {
+        if (cookie)
+            CoRevokeClassObject(cookie);
+    }
+    // A filter still referenced is left alive, with its state, so a late caller
+    // does not touch freed memory.
+    if (LiveFilters() == 0) {
+        for (FakeVendorFilter* filter : g_state->filters)
+            delete filter;
+        delete g_state;
+    }
+    g_state = nullptr;
+}
+
+FakeFilterScript& FakeVendorFilters::Script(FakeRole role) {
+    return g_state->scripts[Index(role)];
+}
+
+FakeFilterRecord& FakeVendorFilters::Record(FakeRole role) {
+    return g_state->records[Index(role)];
+}
+
+int FakeVendorFilters::LiveFilters() const {
+    int live = 0;
+    for (FakeVendorFilter* filter : g_state->filters) {
+        if (filter->Count() != 0)
+            ++live;
+    }
+    return live;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Programmable stand-ins for the device maker's three filters, for tests that run a
+// device link in a real filter graph. While a FakeVendorFilters object lives, its
+// class objects answer the filters' real class identifiers in the current apartment;
+// each filter it makes follows the script of its role and writes what it saw into the
+// record of its role.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+enum class FakeRole { Source, Splitter, Sink };
+
+// What the fake filters of one role do. Out values are written only when the method's
+// status is a success, as the real filters do.
+struct FakeFilterScript {
+    HRESULT createStatus = S_OK; // a failure: the class object makes no filter
+    HRESULT joinStatus = S_OK;   // a failure: the graph cannot add the filter
+    bool answersPrivate = true;  // QueryInterface for the role's private interface
+    bool hasPropertyPages = false;
+    HRESULT getPagesStatus = S_OK;
+
+    HRESULT versionStatus = S_OK;
+    const char* versionText = "1.0"; // null: a success status with no text
+
+    HRESULT queryWordStatus = S_OK;
+    DWORD sourceWord = 0;
+    HRESULT probeStatus[3] = {S_OK, S_OK, S_OK};
+    HRESULT microcodeStatus = S_OK;
+    DWORD microcodeVersion = 0;
+    HRESULT flagStatus = S_OK;
+    HRESULT byteStatus = S_OK;
+    HRESULT flashUpdateStatus = S_OK;
+    HRESULT readFlashStatus = S_OK;
+    DWORD flashWord = 0;
+};
+
+// What the fake filters of one role saw.
+struct FakeFilterRecord {
+    int created = 0;
+    int destroyed = 0;              // filters whose reference count reached 0
+    int releasesPastZero = 0;       // Release calls on a filter already at 0
+    int privateRefs = 0;            // private-interface references not given back
+    std::vector<std::string> calls; // private and property-page methods, in order
+    DWORD flashAddress = 0;
+    BYTE sourceByte = 0;
+    void* updateArgs = nullptr;
+};
+
+class FakeVendorFilters {
+public:
+    // Registers the class objects; COM must be initialised on this thread.
+    FakeVendorFilters();
+    // Revokes the class objects and frees the filters whose count reached 0.
+    ~FakeVendorFilters();
+    FakeVendorFilters(const FakeVendorFilters&) = delete;
+    FakeVendorFilters& operator=(const FakeVendorFilters&) = delete;
+
+    bool Registered() const { return m_registered; }
+    FakeFilterScript& Script(FakeRole role);
+    FakeFilterRecord& Record(FakeRole role);
+    // Filters of every role still referenced by someone.
+    int LiveFilters() const;
+
+private:
+    DWORD m_cookies[3] = {};
+    bool m_registered = false;
+};
