@@ -1,10 +1,15 @@
 #pragma once
 // Opening, converting and judging the firmware image, as one step of the update run.
+#include "File.h"
+
+// The image's file object: created closed at program start, destroyed (and set to null)
+// by its first use, so the image is read at most once per program run.
+extern CFile* g_pImageFile;
 
 enum class ImageVerdict {
     NotOpened,     // the image could not be opened (or was already used this run)
-    StagingFailed, // the staging file could not be written or the image not read; no
-                   // staging file is left on disk
+    StagingFailed, // the staging file could not be written or the image not read;
+                   // nothing written by this run is left on disk
     Refused,       // wrong length or wrong trailer version; the staging file stays on disk
     Accepted,      // the staging file is written and may be handed to the device
 };

@@ -1,0 +1,51 @@
+#include "ImageCheck.h"
+
+#include "FirmwareWord.h"
+#include "StagingFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+CFile* g_pImageFile = new CFile;
+
+namespace {
+
+constexpr char kFirmwareImagePath[] = ".\\zrcup0214.bin";
+
+// The trailer is the file's actual last four bytes, whatever its length.
+bool ReadTrailer(CFile& image, unsigned char (&trailer)[4]) {
+    return image.Seek(-4, CFile::end) >= 0 && image.Read(trailer, sizeof trailer) == sizeof trailer;
+}
+
+} // namespace
+
+ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
+                                  const char* expectedVersion) {
+    std::snprintf(firmwarePath, sizeof firmwarePath, "%s", kFirmwareImagePath);
+    // Whatever happens from here on, this use destroys the image's file object.
+    std::unique_ptr<CFile> image(std::exchange(g_pImageFile, nullptr));
+    if (!image || !image->Open(firmwarePath, CFile::modeRead | CFile::shareExclusive)) {
+        return ImageVerdict::NotOpened;
+    }
+    if (!BuildStagingFile(*image, stagingPath)) {
+        return ImageVerdict::StagingFailed;
+    }
+    const ULONGLONG length = image->GetLength();
+    if (length < 4) {
+        return ImageVerdict::Refused;
+    }
+    unsigned char trailer[4];
+    const bool trailerRead = ReadTrailer(*image, trailer);
+    image.reset();
+    if (!trailerRead) {
+        ::DeleteFileA(stagingPath);
+        return ImageVerdict::StagingFailed;
+    }
+    char version[5];
+    TrailerVersionText(trailer, version);
+    const bool accepted =
+        std::strcmp(version, expectedVersion) == 0 && length == FIRMWARE_IMAGE_LENGTH;
+    return accepted ? ImageVerdict::Accepted : ImageVerdict::Refused;
+}
