@@ -9,7 +9,9 @@
 
 #include <string>
 
+#include "Controls.h"
 #include "Dialog.h"
+#include "Font.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
 #include "resource.h"
@@ -29,15 +31,20 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void PostNcDestroy() override;
     BOOL OnInitDialog() override;
+    // Exit, Escape and the close box are refused while the flash worker runs.
+    void OnOK() override;
+    void OnCancel() override;
 
     // Message handlers, in message-map order.
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
-    HCURSOR OnQueryDragIcon();
+    HICON OnQueryDragIcon();
     void OnTimer(UINT_PTR nIDEvent);
     void OnUpdateClicked();
     void OnAbout();
     LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
+    // Holds off the end of the session while the flash worker runs.
+    BOOL OnQueryEndSession();
 
     // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
     // device is not ready, else the readiness command's result.
@@ -75,6 +82,8 @@ protected:
     // True from the start of the flash worker until WM_UPDATE_DONE; close requests are
     // refused meanwhile, so the program cannot end while the flash is being written.
     bool m_bUpdateRunning = false;
+    // COM is released in PostNcDestroy only if OnInitDialog initialised it.
+    bool m_bComInitialized = false;
 
     DECLARE_MESSAGE_MAP()
 };

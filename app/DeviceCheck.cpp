@@ -1,0 +1,72 @@
+// The one-time device check and the version gate of the main dialog.
+#include "UpdaterDlg.h"
+
+#include <cstdio>
+
+namespace {
+
+// Shown for a flash word whose version bits are all set: a device whose version
+// area was erased, which may always be updated. Also shown while a read-back runs.
+const char kErasedVersion[] = "****";
+// Shown when the flash could not be read: no version is known, and the gate refuses it.
+const char kUnknownVersion[] = "----";
+// As the accepted version, lets the gate pass every version.
+const char kAnyVersion[] = "xxxx";
+
+} // namespace
+
+int CUpdaterDlg::CheckDevice() {
+    ClearStatus();
+    AppendStatus("Device Check.. ");
+    RepaintNow();
+
+    int nReady = DeviceCommand(CMD_CHECK_READY, nullptr);
+    if (nReady == 0) {
+        AppendStatus("\r\nUSB Device is Not Ready!!\r\n");
+        m_btnAbout.EnableWindow(TRUE);
+        return 0;
+    }
+
+    DeselectStatus();
+    AppendStatus("OK. \r\nGetting Flash Version..\r\nPlease wait 10 seconds..");
+    RepaintNow();
+
+    ReadFlashVersion();
+
+    RepaintNow();
+    ClearStatus();
+    m_btnAbout.EnableWindow(TRUE);
+
+    bool bAllowed = m_strAcceptedVersion == kAnyVersion || m_strCurrentVersion == kErasedVersion ||
+                    m_strCurrentVersion == m_strAcceptedVersion ||
+                    m_strCurrentVersion == m_strNewVersion;
+    if (bAllowed) {
+        AppendStatus("Ready.\r\n");
+        m_btnUpdate.EnableWindow(TRUE);
+    } else {
+        AppendStatus("Version error.\r\n");
+    }
+
+    RepaintNow();
+    return nReady;
+}
+
+int CUpdaterDlg::ReadFlashVersion() {
+    DWORD dwFlashWord = 0;
+    int nResult = DeviceCommand(CMD_READ_FLASH_VERSION, &dwFlashWord);
+
+    if (nResult == 0) {
+        // A failed read delivers no word; showing a made-up version could open the gate.
+        m_strCurrentVersion = kUnknownVersion;
+    } else {
+        char szVersion[8] = {};
+        std::snprintf(szVersion, sizeof szVersion, "%04X",
+                      static_cast<unsigned>(dwFlashWord & 0xFFFF));
+        m_strCurrentVersion = szVersion;
+        if (m_strCurrentVersion == "FFFF")
+            m_strCurrentVersion = kErasedVersion;
+    }
+
+    SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+    return nResult;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Tells the user that the device cannot be reached at all. Shown once, before the main
+// dialog appears; OK, Escape and the close box end it.
+#include "Dialog.h"
+#include "resource.h"
+
+class CDeviceWarningDlg : public CDialog {
+public:
+    enum { IDD = IDD_DEVICE_WARNING };
+
+    explicit CDeviceWarningDlg(CWnd* pParent = nullptr);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+};

@@ -1,0 +1,185 @@
+#include "UpdaterDlg.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "DeviceWarningDlg.h"
+#include "GraphDeviceLink.h"
+#include "IconPlacement.h"
+#include "OneShotCommand.h"
+#include "PaintDC.h"
+#include "UpdateThreadArgs.h"
+
+namespace {
+
+const char kWindowTitle[] = "TAVO ZRC-MT40 Updater v0214";
+const char kNoVersionYet[] = "----";
+const char kNewVersion[] = "0214";
+const char kAcceptedVersion[] = "0211";
+
+// The Update button's bold face: the dialog font's family at a larger height.
+CFont* CreateUpdateFont() {
+    auto* pFont = new CFont;
+    pFont->CreateFont(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, nullptr);
+    return pFont;
+}
+
+} // namespace
+
+const MessageMap* CUpdaterDlg::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnMessage<&CUpdaterDlg::OnSysCommand>(WM_SYSCOMMAND),
+        OnMessage<&CUpdaterDlg::OnPaint>(WM_PAINT),
+        OnMessage<&CUpdaterDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+        OnMessage<&CUpdaterDlg::OnTimer>(WM_TIMER),
+        OnClicked<&CUpdaterDlg::OnUpdateClicked>(IDC_UPDATE),
+        OnClicked<&CUpdaterDlg::OnAbout>(IDC_ABOUT),
+        OnMessage<&CUpdaterDlg::OnUpdateDone>(WM_UPDATE_DONE),
+        OnMessage<&CUpdaterDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
+    };
+    static const MessageMap map(CDialog::GetMessageMap(), entries);
+    return &map;
+}
+
+CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
+    : CDialog(IDD, pParent),
+      m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    m_pUpdateFont = CreateUpdateFont();
+}
+
+CUpdaterDlg::~CUpdaterDlg() {
+    delete m_pUpdateFont;
+}
+
+void CUpdaterDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDOK, m_btnExit);
+    DDX_Control(pDX, IDC_ABOUT, m_btnAbout);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Control(pDX, IDC_UPDATE, m_btnUpdate);
+    DDX_Control(pDX, IDC_STATUS, m_editStatus);
+    DDX_Text(pDX, IDC_CURRENT_VERSION, m_strCurrentVersion);
+    DDX_Text(pDX, IDC_NEW_VERSION, m_strNewVersion);
+}
+
+BOOL CUpdaterDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+
+    m_progress.SetPos(0);
+    m_progress.SetStep(1);
+    m_btnUpdate.SendMessage(
+        WM_SETFONT, reinterpret_cast<WPARAM>(m_pUpdateFont ? m_pUpdateFont->m_hObject : nullptr),
+        TRUE);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_dwSourceWord = 0;
+    m_dwMicrocodeVersion = 0;
+    UpdateData(FALSE);
+    SetWindowText(kWindowTitle);
+
+    m_strCurrentVersion = kNoVersionYet;
+    SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+    m_strNewVersion = kNewVersion;
+    m_strAcceptedVersion = kAcceptedVersion;
+    SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
+
+    m_btnUpdate.EnableWindow(FALSE);
+    m_btnAbout.EnableWindow(FALSE);
+
+    m_pLink = nullptr;
+    std::memset(m_szFirmwarePath, 0, sizeof m_szFirmwarePath);
+    std::memset(m_szStagingPath, 0, sizeof m_szStagingPath);
+
+    // The result is not needed: without COM the graph manager cannot be created, the
+    // open gives 0 and the user is told the device cannot be reached.
+    CoInitialize(nullptr);
+    m_bComInitialized = true;
+
+    m_pLink = new CGraphDeviceLink;
+    if (m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0) != 0) {
+        SetTimer(TIMER_DEVICE_CHECK, DEVICE_CHECK_DELAY_MS, nullptr);
+        // Values the device does not deliver stay 0 or empty; the About box shows them so.
+        DeviceCommand(CMD_GET_MICROCODE_VERSION, &m_dwMicrocodeVersion);
+        DeviceCommand(CMD_QUERY_SOURCE_WORD, &m_dwSourceWord);
+        std::memset(&m_filterVersions, 0, sizeof m_filterVersions);
+        DeviceCommand(CMD_GET_FILTER_VERSIONS, &m_filterVersions);
+        delete m_pLink;
+        m_pLink = nullptr;
+        return TRUE;
+    }
+
+    // No filter graph at all: nothing can reach the device in this run. The dialog
+    // stays open, inert, so the user can read the versions and leave.
+    CDeviceWarningDlg warning(nullptr);
+    warning.DoModal();
+    delete m_pLink;
+    m_pLink = nullptr;
+    return FALSE;
+}
+
+void CUpdaterDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == TIMER_DEVICE_CHECK) {
+        CheckDevice();
+        KillTimer(TIMER_DEVICE_CHECK);
+    } else if (nIDEvent == TIMER_PROGRESS) {
+        if (m_progress.GetPos() < 100)
+            m_progress.StepIt();
+    }
+    CDialog::OnTimer(nIDEvent);
+}
+
+void CUpdaterDlg::OnPaint() {
+    if (!IsIconic()) {
+        CDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    int cxIcon = GetSystemMetrics(SM_CXICON);
+    int cyIcon = GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(&rect);
+    DrawIcon(dc.GetSafeHdc(), CentredIconOffset(rect.right - rect.left, cxIcon),
+             CentredIconOffset(rect.bottom - rect.top, cyIcon), m_hIcon);
+}
+
+HICON CUpdaterDlg::OnQueryDragIcon() {
+    return m_hIcon;
+}
+
+void CUpdaterDlg::PostNcDestroy() {
+    if (m_pLink) {
+        delete m_pLink;
+        m_pLink = nullptr;
+    }
+    if (m_bComInitialized) {
+        CoUninitialize();
+        m_bComInitialized = false;
+    }
+    CDialog::PostNcDestroy();
+}
+
+int CUpdaterDlg::DeviceCommand(int nCode, void* pArg) {
+    return OneShotCommand(m_pLink, CONFIG_SOURCE_SPLITTER, nCode, pArg);
+}
+
+void CUpdaterDlg::ClearStatus() {
+    m_editStatus.SetSel(0, -1);
+    m_editStatus.Clear();
+}
+
+void CUpdaterDlg::AppendStatus(const char* text) {
+    m_editStatus.ReplaceSel(text, FALSE);
+}
+
+void CUpdaterDlg::DeselectStatus() {
+    m_editStatus.SetSel(-1, 0);
+}
+
+void CUpdaterDlg::RepaintNow() {
+    UpdateWindow();
+}
