@@ -95,6 +95,7 @@ TEST_F(DeviceCommandsTest, ArgumentsReachTheFilter) {
     EXPECT_EQ(static_cast<void*>(updateArgs), Record(FakeRole::Source).updateArgs);
 
     EXPECT_EQ(0, link_->Command(CMD_SET_SOURCE_BYTE, nullptr)) << "no byte to pass";
+    EXPECT_EQ(0, link_->Command(CMD_GET_FILTER_VERSIONS, nullptr)) << "no block to fill";
 }
 
 TEST_F(DeviceCommandsTest, ReadyProbesStopAtTheFirstThatRefuses) {
