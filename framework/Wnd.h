@@ -43,7 +43,8 @@ public:
 
 protected:
     virtual void DoDataExchange(CDataExchange*) {}
-    // Called once after the window has received its last message (WM_NCDESTROY).
+    // Called once after the window has received its last message (WM_NCDESTROY). The
+    // object must not delete itself here: an outer handler of the window may still run.
     virtual void PostNcDestroy() {}
 
     // The window's own handling of the message being dispatched.

@@ -1,0 +1,248 @@
+// A dialog from a test template, run modally: its message map, its ways of ending, the
+// single PostNcDestroy, and data exchange in both directions.
+#include <gtest/gtest.h>
+
+#include "Framework.h"
+#include "framework_res.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr UINT WM_TEST_PRIVATE = WM_APP + 1;
+constexpr UINT ID_TEST_APP_COMMAND = 0x7001;
+
+// Records the commands that no window handled and that reached the application.
+class TestApp : public CWinApp {
+public:
+    int appCommands = 0;
+
+protected:
+    void OnAppCommand() { ++appCommands; }
+    DECLARE_MESSAGE_MAP()
+};
+
+const MessageMap* TestApp::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnCommand<&TestApp::OnAppCommand>(ID_TEST_APP_COMMAND),
+    };
+    static const MessageMap map(CWinApp::GetMessageMap(), entries);
+    return &map;
+}
+
+TestApp theApp;
+
+class TestDialog : public CDialog {
+public:
+    TestDialog() : CDialog(IDD_FRAMEWORK_TEST) {}
+
+    std::function<void(TestDialog&)> script; // runs at the end of OnInitDialog
+    bool refuseCancel = false;
+    std::vector<std::string> calls;
+    int postNcDestroyCount = 0;
+    std::string text;
+    CEdit edit;
+    CButton start;
+    CProgressCtrl progress;
+
+    using CWnd::m_hWnd;
+
+protected:
+    BOOL OnInitDialog() override {
+        BOOL result = CDialog::OnInitDialog();
+        if (script)
+            script(*this);
+        return result;
+    }
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, IDC_TEST_EDIT, edit);
+        DDX_Control(pDX, IDC_TEST_START, start);
+        DDX_Control(pDX, IDC_TEST_PROGRESS, progress);
+        DDX_Text(pDX, IDC_TEST_EDIT, text);
+    }
+    void PostNcDestroy() override { ++postNcDestroyCount; }
+    void OnCancel() override {
+        calls.push_back("OnCancel");
+        if (!refuseCancel)
+            CDialog::OnCancel();
+    }
+
+    void OnStart() { calls.push_back("OnStart"); }
+    void OnTimer(UINT_PTR id) {
+        calls.push_back("OnTimer " + std::to_string(id));
+        KillTimer(id);
+        CDialog::OnTimer(id);
+        PostMessage(WM_COMMAND, IDOK);
+    }
+    LRESULT OnPrivate(WPARAM wParam, LPARAM lParam) {
+        calls.push_back("OnPrivate");
+        return static_cast<LRESULT>(wParam) + lParam;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+const MessageMap* TestDialog::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnMessage<&TestDialog::OnTimer>(WM_TIMER),
+        OnClicked<&TestDialog::OnStart>(IDC_TEST_START),
+        OnMessage<&TestDialog::OnPrivate>(WM_TEST_PRIVATE),
+    };
+    static const MessageMap map(CDialog::GetMessageMap(), entries);
+    return &map;
+}
+
+void PostEscape(TestDialog& dialog) {
+    PostMessageA(dialog.edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+}
+void PostCloseBox(TestDialog& dialog) {
+    dialog.PostMessage(WM_SYSCOMMAND, SC_CLOSE);
+}
+void PostOk(TestDialog& dialog) {
+    dialog.PostMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED));
+}
+
+TEST(DialogTest, MapDispatchesClicksTimersAndPrivateMessagesAndDefaultsTheRest) {
+    TestDialog dialog;
+    LRESULT privateResult = 0;
+    char caption[32] = {};
+    dialog.script = [&](TestDialog& d) {
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(d.start.m_hWnd));
+        // A notification other than a click from the same button is not OnStart's.
+        d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_SETFOCUS),
+                      reinterpret_cast<LPARAM>(d.start.m_hWnd));
+        privateResult = d.SendMessage(WM_TEST_PRIVATE, 40, 2);
+        // Unmapped: the default handling sets and reads the caption.
+        d.SetWindowText("Renamed");
+        GetWindowTextA(d.m_hWnd, caption, sizeof caption);
+        d.SendMessage(WM_COMMAND, ID_TEST_APP_COMMAND);
+        d.SendMessage(WM_COMMAND, ID_HELP);
+        d.SetTimer(5, 10);
+    };
+
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ((std::vector<std::string>{"OnPrivate", "OnStart", "OnTimer 5"}), dialog.calls);
+    EXPECT_EQ(42, privateResult);
+    EXPECT_STREQ("Renamed", caption);
+    EXPECT_EQ(1, theApp.appCommands);
+    EXPECT_EQ(1, dialog.postNcDestroyCount);
+    EXPECT_EQ(nullptr, dialog.m_hWnd);
+}
+
+struct EndingCase {
+    const char* name;
+    void (*post)(TestDialog&);
+    INT_PTR endCode;
+    bool cancels;
+};
+
+TEST(DialogTest, EachWayOfClosingEndsOnceWithItsCode) {
+    const EndingCase cases[] = {
+        {"OK button", PostOk, IDOK, false},
+        {"Escape key", PostEscape, IDCANCEL, true},
+        {"close box", PostCloseBox, IDCANCEL, true},
+        {"WM_CLOSE", [](TestDialog& d) { d.PostMessage(WM_CLOSE); }, IDCANCEL, true},
+    };
+    for (const EndingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestDialog dialog;
+        dialog.script = c.post;
+        EXPECT_EQ(c.endCode, dialog.DoModal());
+        EXPECT_EQ(c.cancels ? std::vector<std::string>{"OnCancel"} : std::vector<std::string>{},
+                  dialog.calls);
+        EXPECT_EQ(1, dialog.postNcDestroyCount);
+    }
+}
+
+TEST(DialogTest, OverriddenOnCancelCanRefuseEveryCloseRequest) {
+    TestDialog dialog;
+    dialog.refuseCancel = true;
+    dialog.script = [](TestDialog& d) {
+        PostEscape(d);
+        PostCloseBox(d);
+        d.PostMessage(WM_SYSKEYDOWN, VK_F4, 1 << 29); // Alt+F4
+        d.PostMessage(WM_CLOSE);
+        d.SetTimer(1, 50); // ends the dialog after the requests, by the OK button
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(
+        (std::vector<std::string>{"OnCancel", "OnCancel", "OnCancel", "OnCancel", "OnTimer 1"}),
+        dialog.calls);
+    EXPECT_EQ(1, dialog.postNcDestroyCount);
+}
+
+TEST(DialogTest, DataExchangeCarriesTextBothWaysAndOkReadsItBack) {
+    TestDialog dialog;
+    dialog.text = "initial";
+    std::string shown;
+    dialog.script = [&](TestDialog& d) {
+        char buffer[32] = {};
+        GetDlgItemTextA(d.m_hWnd, IDC_TEST_EDIT, buffer, sizeof buffer);
+        shown = buffer;
+        d.SetDlgItemText(IDC_TEST_EDIT, "typed by the user");
+        PostOk(d);
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ("initial", shown);
+    EXPECT_EQ("typed by the user", dialog.text);
+}
+
+TEST(DialogTest, CancelLeavesTheMembersAsTheyWere) {
+    TestDialog dialog;
+    dialog.text = "kept";
+    dialog.script = [](TestDialog& d) {
+        d.SetDlgItemText(IDC_TEST_EDIT, "discarded");
+        PostEscape(d);
+    };
+    EXPECT_EQ(IDCANCEL, dialog.DoModal());
+    EXPECT_EQ("kept", dialog.text);
+}
+
+TEST(DialogTest, ModelessDialogIsDestroyedByEndDialog) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+    ASSERT_NE(nullptr, dialog.m_hWnd);
+    HWND hwnd = dialog.m_hWnd;
+    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_CLICKED));
+    dialog.SendMessage(WM_SYSCOMMAND, SC_CLOSE);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(nullptr, dialog.m_hWnd);
+    EXPECT_EQ(IDCANCEL, dialog.GetEndCode());
+    EXPECT_EQ((std::vector<std::string>{"OnStart", "OnCancel"}), dialog.calls);
+    EXPECT_EQ(1, dialog.postNcDestroyCount);
+}
+
+TEST(DialogTest, ControlWrappersDriveTheirControls) {
+    TestDialog dialog;
+    ASSERT_TRUE(dialog.Create());
+
+    dialog.progress.SetStep(1);
+    dialog.progress.SetPos(99);
+    dialog.progress.StepIt();
+    EXPECT_EQ(100, dialog.progress.GetPos());
+
+    dialog.edit.SetSel(0, -1);
+    dialog.edit.Clear();
+    dialog.edit.ReplaceSel("Done!\r\n");
+    dialog.edit.ReplaceSel("Update OK.");
+    dialog.UpdateData(TRUE);
+    EXPECT_EQ("Done!\r\nUpdate OK.", dialog.text);
+
+    dialog.start.EnableWindow(FALSE);
+    EXPECT_FALSE(IsWindowEnabled(dialog.start.m_hWnd));
+
+    CFont font;
+    EXPECT_TRUE(font.CreateFont(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, nullptr));
+    dialog.start.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.m_hObject), TRUE);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(font.m_hObject), dialog.start.SendMessage(WM_GETFONT));
+
+    DestroyWindow(dialog.m_hWnd);
+    EXPECT_EQ(1, dialog.postNcDestroyCount);
+}
+
+} // namespace
