@@ -36,8 +36,7 @@ inline std::string MakeImage(std::size_t size, unsigned version = 0x0214) {
 // The staging file the device expects, straight from the record rule: 0x100000 records
 // of low byte, FF, high byte, FF; bytes past the end of the image read as FF.
 inline std::string ExpectedStaging(const std::string& image) {
-    std::string staging;
-    staging.reserve(0x400000);
+    std::string staging(0x400000, '\xFF');
     for (std::size_t i = 0; i < 0x100000; ++i) {
         const unsigned lo = 2 * i < image.size() ? static_cast<unsigned char>(image[2 * i]) : 0xFF;
         const unsigned hi =
@@ -46,10 +45,8 @@ inline std::string ExpectedStaging(const std::string& image) {
         if (word != 0x0000 && word != 0xFFFF && word != 0x4C2D && word != 0xB3D2) {
             word ^= 0x4C2D;
         }
-        staging += static_cast<char>(word & 0xFF);
-        staging += '\xFF';
-        staging += static_cast<char>(word >> 8);
-        staging += '\xFF';
+        staging[4 * i] = static_cast<char>(word & 0xFF);
+        staging[4 * i + 2] = static_cast<char>(word >> 8);
     }
     return staging;
 }

@@ -1,0 +1,110 @@
+#include "ImageCheck.h"
+
+#include "FirmwareFiles.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kImage[] = ".\\zrcup0214.bin";
+constexpr char kStaging[] = ".\\update_temp.bin";
+
+class ImageCheckTest : public FirmwareFolderTest {
+protected:
+    void SetUp() override {
+        FirmwareFolderTest::SetUp();
+        std::memset(m_firmwarePath, 0, sizeof m_firmwarePath);
+        std::memset(m_stagingPath, 0, sizeof m_stagingPath);
+    }
+    void TearDown() override {
+        delete g_pImageFile;
+        g_pImageFile = nullptr;
+        FirmwareFolderTest::TearDown();
+    }
+
+    // One use of a fresh image file object, as at the start of a program run.
+    ImageVerdict Prepare(const char* expectedVersion = "0214") {
+        delete g_pImageFile;
+        g_pImageFile = new CFile;
+        const ImageVerdict verdict =
+            PrepareFirmwareImage(m_firmwarePath, m_stagingPath, expectedVersion);
+        EXPECT_EQ(nullptr, g_pImageFile) << "the image's file object is destroyed by its use";
+        EXPECT_STREQ(kImage, m_firmwarePath);
+        return verdict;
+    }
+
+    char m_firmwarePath[260];
+    char m_stagingPath[260];
+};
+
+} // namespace
+
+TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersion) {
+    const std::string image = MakeImage(0x200000, 0x0214);
+    Put(kImage, image);
+    EXPECT_EQ(ImageVerdict::Accepted, Prepare());
+    EXPECT_STREQ(kStaging, m_stagingPath);
+    EXPECT_TRUE(Contents(kStaging) == ExpectedStaging(image));
+    // The image is closed again: it can be opened exclusively.
+    CFile reopened;
+    EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
+}
+
+TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
+    struct Case {
+        const char* name;
+        std::size_t size;
+        unsigned version;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"one byte short", 0x1FFFFF, 0x0214, "0214"},
+        {"one byte long", 0x200001, 0x0214, "0214"},
+        {"twice as long", 0x400000, 0x0214, "0214"},
+        {"other version", 0x200000, 0x0213, "0214"},
+        {"version differs in letter case", 0x200000, 0x0ABC, "0abc"},
+        {"three bytes", 3, 0, "0214"},
+        {"empty", 0, 0, "0214"},
+    };
+    for (const Case& c : cases) {
+        const std::string image = MakeImage(c.size, c.version);
+        Put(kImage, image);
+        EXPECT_EQ(ImageVerdict::Refused, Prepare(c.expected)) << c.name;
+        EXPECT_STREQ(kStaging, m_stagingPath) << c.name;
+        EXPECT_TRUE(Contents(kStaging) == ExpectedStaging(image)) << c.name;
+        ASSERT_TRUE(fs::remove(kStaging)) << c.name;
+    }
+}
+
+TEST_F(ImageCheckTest, ImageThatCannotBeOpenedWritesNoStagingFile) {
+    EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
+
+    Put(kImage, MakeImage(0x200000));
+    {
+        CFile holder;
+        ASSERT_TRUE(holder.Open(kImage, CFile::modeRead | CFile::shareDenyNone));
+        EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
+    }
+    EXPECT_FALSE(fs::exists(kStaging));
+}
+
+TEST_F(ImageCheckTest, ImageIsReadOnlyOncePerRun) {
+    Put(kImage, MakeImage(0x200000));
+    EXPECT_EQ(ImageVerdict::Accepted, Prepare());
+    ASSERT_TRUE(fs::remove(kStaging));
+    EXPECT_EQ(ImageVerdict::NotOpened, PrepareFirmwareImage(m_firmwarePath, m_stagingPath, "0214"));
+    EXPECT_FALSE(fs::exists(kStaging));
+}
+
+TEST_F(ImageCheckTest, UnwritableStagingFileStopsTheRun) {
+    Put(kImage, MakeImage(0x200000));
+    Put(kStaging, "stale staging file");
+    {
+        CFile holder;
+        ASSERT_TRUE(holder.Open(kStaging, CFile::modeRead | CFile::shareExclusive));
+        EXPECT_EQ(ImageVerdict::StagingFailed, Prepare());
+    }
+    EXPECT_TRUE(Contents(kStaging) == "stale staging file");
+    CFile reopened;
+    EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
+}
