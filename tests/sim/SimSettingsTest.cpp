@@ -1,0 +1,57 @@
+// Reading the simulated device's settings.
+#include <gtest/gtest.h>
+
+#include "SimSettings.h"
+
+namespace {
+
+TEST(SimSettingsTest, NumbersAreDecimalOrHexadecimal) {
+    struct Case {
+        const char* text;
+        bool valid;
+        DWORD value;
+    };
+    const Case cases[] = {
+        {"30000", true, 30000},
+        {"0x1F", true, 31},
+        {" 0XffFFffFF ", true, 0xFFFFFFFF},
+        {"0211", true, 211}, // a leading zero is not octal
+        {"4294967295", true, 0xFFFFFFFF},
+        {"4294967296", false, 0},
+        {"", false, 0},
+        {"0x", false, 0},
+        {"12a", false, 0},
+        {"-1", false, 0},
+    };
+    for (const Case& c : cases) {
+        DWORD value = 0;
+        EXPECT_EQ(c.valid, ParseSimNumber(c.text, &value)) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(c.value, value) << c.text;
+        }
+    }
+}
+
+TEST(SimSettingsTest, UnsetKeysReadTheirDefaultsAndSavedKeysReadBack) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder =
+        std::wstring(temp) + L"zrcsim-settings-" + std::to_wstring(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    SimSettings written(folder);
+    written.Load();
+    EXPECT_EQ(30000u, written.GetNumber("flash_ms"));
+    written.Set("flash_ms", "64");
+    written.Set("source_version", "Text = with equals");
+    ASSERT_TRUE(written.Save());
+
+    SimSettings read(folder);
+    read.Load();
+    EXPECT_EQ(64u, read.GetNumber("flash_ms"));
+    EXPECT_EQ("Text = with equals", read.Get("source_version"));
+    EXPECT_EQ(3000u, read.GetNumber("read_ms"));
+    DeleteFileW((folder + L"\\settings.txt").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+} // namespace
