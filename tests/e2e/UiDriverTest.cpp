@@ -1,0 +1,166 @@
+// The UI driver against a small dialog of its own, before it meets the updater.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BinFolder.h"
+#include "ChildProcess.h"
+#include "EscapedText.h"
+#include "TestWindow_res.h"
+#include "UiWindow.h"
+
+using uidriver::ChildProcess;
+using uidriver::CloseRequest;
+using uidriver::UiWindow;
+
+namespace {
+
+const char kTitle[] = "Driver Test Window";
+
+class UiDriverTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (auto& child : children_)
+            child->Terminate();
+    }
+
+    UiWindow StartWindow() {
+        children_.push_back(std::make_unique<ChildProcess>());
+        ChildProcess& child = *children_.back();
+        if (!child.Start(BinFolder(), BinProgram("uidriver_testwin.exe"), kTitle))
+            return UiWindow();
+        return UiWindow::WaitFor(kTitle, 20000, child.Id());
+    }
+
+    // Runs the console tool and gives its exit code.
+    DWORD RunTool(const std::string& arguments) {
+        ChildProcess tool;
+        DWORD code = 99;
+        if (!tool.Start(BinFolder(), BinProgram("uidriver.exe"), arguments) ||
+            !tool.WaitForExit(30000, &code))
+            tool.Terminate();
+        return code;
+    }
+
+    ChildProcess& LastChild() { return *children_.back(); }
+
+    std::vector<std::unique_ptr<ChildProcess>> children_;
+};
+
+TEST_F(UiDriverTest, ReadsTextsAndStatesAndWaitsForAClickedChange) {
+    UiWindow window = StartWindow();
+    ASSERT_TRUE(window.Exists());
+
+    std::string text;
+    ASSERT_TRUE(window.ReadText(0, text));
+    EXPECT_EQ(kTitle, text);
+    ASSERT_TRUE(window.ReadText(IDC_TEST_LOG, text));
+    EXPECT_EQ("Idle.\r\n", text);
+    EXPECT_EQ(42, window.ReadProgress(IDC_TEST_PROGRESS));
+    EXPECT_TRUE(window.IsEnabled(IDC_TEST_START));
+    EXPECT_FALSE(window.IsEnabled(IDC_TEST_DISABLED));
+    EXPECT_FALSE(window.IsEnabled(4711)) << "a missing control is not enabled";
+    EXPECT_FALSE(window.Click(IDC_TEST_DISABLED)) << "a disabled button cannot be clicked";
+
+    ASSERT_TRUE(window.Click(IDC_TEST_START));
+    EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, "Done.\r\n", 10000));
+    EXPECT_EQ(1, UiWindow::Count(kTitle));
+}
+
+TEST_F(UiDriverTest, NeverWaitsOnABlockedProgramBeyondItsTimeout) {
+    UiWindow window = StartWindow();
+    ASSERT_TRUE(window.Exists());
+
+    DWORD before = GetTickCount();
+    ASSERT_TRUE(window.Click(IDC_TEST_BLOCK));
+    EXPECT_LT(GetTickCount() - before, 500u) << "a click must be posted, not sent";
+    Sleep(300);
+    EXPECT_TRUE(window.IsEnabled(IDC_TEST_START)) << "states read without the program's help";
+    EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", 10000));
+}
+
+TEST_F(UiDriverTest, GivesUpAfterItsTimeouts) {
+    UiWindow window = StartWindow();
+    ASSERT_TRUE(window.Exists());
+
+    DWORD before = GetTickCount();
+    EXPECT_FALSE(window.WaitForText(IDC_TEST_LOG, "never shown", 300));
+    EXPECT_FALSE(window.WaitForEnabled(IDC_TEST_DISABLED, true, 300));
+    EXPECT_FALSE(UiWindow::WaitGone(kTitle, 300));
+    EXPECT_FALSE(UiWindow::WaitFor("No Such Window", 300).Exists());
+    DWORD elapsed = GetTickCount() - before;
+    EXPECT_GE(elapsed, 1150u);
+    EXPECT_LT(elapsed, 5000u);
+}
+
+TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
+    UiWindow window = StartWindow();
+    ASSERT_TRUE(window.Exists());
+    ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
+
+    const struct {
+        CloseRequest request;
+        const char* logged;
+    } cases[] = {
+        {CloseRequest::Message, "refused 1: close\r\n"},
+        {CloseRequest::SystemMenu, "refused 2: sysclose\r\n"},
+        {CloseRequest::Escape, "refused 3: cancel\r\n"},
+        {CloseRequest::AltF4, "refused 4: sysclose\r\n"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(window.RequestClose(c.request));
+        EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, c.logged, 10000)) << c.logged;
+    }
+    EXPECT_TRUE(window.Exists());
+
+    ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
+    ASSERT_TRUE(window.RequestClose(CloseRequest::Escape));
+    EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
+    EXPECT_TRUE(LastChild().WaitForExit(10000));
+}
+
+TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
+    UiWindow window = StartWindow();
+    ASSERT_TRUE(window.Exists());
+    const std::string title = std::string("\"") + kTitle + "\"";
+
+    const struct {
+        std::string arguments;
+        DWORD code;
+    } cases[] = {
+        {"wait-text " + title + " 1053 Idle.\\r\\n 10000", 0},
+        {"wait-text " + title + " 1053 Idle. 300", 1},
+        {"enabled " + title + " 1232", 1},
+        {"click " + title + " 1232", 4},
+        {"get \"No Such Window\" 1053", 3},
+        {"get " + title + " not-a-number", 2},
+        {"close " + title + " sideways", 2},
+        {"close " + title + " sysmenu", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.code, RunTool(c.arguments)) << c.arguments;
+    EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
+}
+
+TEST(EscapedTextTest, TypedEscapesStandForControlCharacters) {
+    const struct {
+        const char* typed;
+        const char* text;
+    } cases[] = {
+        {"Update OK.\\r\\n", "Update OK.\r\n"},
+        {"a\\tb\\\\c", "a\tb\\c"},
+        {"File access error. ", "File access error. "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.text, uidriver::Unescape(c.typed));
+        EXPECT_EQ(c.typed, uidriver::Escape(c.text));
+    }
+    EXPECT_EQ("\\x", uidriver::Unescape("\\x")) << "unknown escapes stay as typed";
+    EXPECT_EQ("end\\", uidriver::Unescape("end\\"));
+}
+
+} // namespace
