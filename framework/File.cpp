@@ -24,6 +24,8 @@ DWORD ShareMode(UINT flags) {
         return 0;
     case CFile::shareDenyWrite:
         return FILE_SHARE_READ;
+    case CFile::shareDenyRead:
+        return FILE_SHARE_WRITE;
     default:
         return FILE_SHARE_READ | FILE_SHARE_WRITE;
     }

@@ -28,6 +28,7 @@ public:
         modeReadWrite = 0x0002,
         shareExclusive = 0x0010, // no other open of the file while this one is open
         shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
         modeCreate = 0x1000, // create the file, or truncate it to 0 bytes if it exists
     };
