@@ -1,7 +1,15 @@
-#include <windows.h>
+// The program's one application object; the framework's entry point runs it.
+#include "DllSearch.h"
+#include "UpdaterApp.h"
 
-// Placeholder until the updater's dialogs exist: proves the build and the Wine run.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MessageBoxA(nullptr, "ZRC-MT40 Updater: build placeholder.", "ZRC-MT40 Updater", MB_OK);
-    return 0;
-}
+namespace {
+
+// Constructed before the application object, so nothing the program loads later can
+// come from the folder the program was started from.
+struct DllSearchRestriction {
+    DllSearchRestriction() { RestrictDllSearchToSystem(); }
+} g_dllSearchRestriction;
+
+} // namespace
+
+CUpdaterApp theApp;
