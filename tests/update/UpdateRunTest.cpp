@@ -1,0 +1,323 @@
+// The update run against the simulated device: the worker thread creates its own
+// filter graph, so the device's filters come from the registered simulator, configured
+// through its state folder with short timings.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "DialogRunner.h"
+#include "ImageCheck.h"
+#include "SimSettings.h"
+#include "TestFolder.h"
+#include "UpdateThreadArgs.h"
+#include "resource.h"
+
+namespace {
+
+const char kImage[] = ".\\zrcup0214.bin";
+const char kStaging[] = ".\\update_temp.bin";
+constexpr DWORD kImageSize = 0x200000;
+constexpr long long kStagingSize = 0x400000;
+constexpr DWORD kRunTimeoutMs = 20000;
+
+using Log = std::vector<std::string>;
+
+class UpdateRunTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // Each test is a fresh program run, whose image file object exists from the start.
+        if (!g_pImageFile)
+            g_pImageFile = new CFile;
+        CreateDirectoryW(m_folder.StateFolder().c_str(), nullptr);
+        Configure({{"flash_ms", "200"}, {"read_ms", "0"}});
+    }
+
+    void Configure(std::initializer_list<std::pair<const char*, const char*>> values) {
+        SimSettings settings(m_folder.StateFolder());
+        settings.Load();
+        for (const auto& value : values)
+            settings.Set(value.first, value.second);
+        ASSERT_TRUE(settings.Save());
+    }
+
+    std::string Recorded(const char* key) {
+        SimSettings settings(m_folder.StateFolder());
+        settings.Load();
+        return settings.Get(key);
+    }
+
+    // Opens the dialog and waits for the device check to let the update go ahead.
+    void OpenReady(DialogRunner& dialog) {
+        ASSERT_TRUE(dialog.WaitForStatus("Ready.\r\n", 10000)) << dialog.ItemText(IDC_STATUS);
+        ASSERT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
+    }
+
+    // After every outcome Update stays disabled and About and Exit can be used.
+    void ExpectFinishedButtons(const DialogRunner& dialog) {
+        EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
+        EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
+        EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
+    }
+
+    static Log AfterUpdatePressed(const Log& log) {
+        auto start = std::find(log.begin(), log.end(), "Please wait...\r\n");
+        return start == log.end() ? Log{} : Log(start, log.end());
+    }
+
+    TestFolder m_folder;
+};
+
+// --- Runs that stop before the flash -------------------------------------------------
+
+struct EarlyStopCase {
+    const char* name;
+    DWORD imageSize; // 0: no image
+    WORD imageVersion;
+    const char* newVersion; // null: the build's own
+    bool deviceGoesAway;    // not ready when Update is pressed
+    bool stagingHeldOpen;   // another process holds the staging file
+    const char* status;
+    long long stagingSize; // what is on disk afterwards; -1: no file
+};
+
+void PrintTo(const EarlyStopCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EarlyStopTest : public UpdateRunTest, public testing::WithParamInterface<EarlyStopCase> {};
+
+TEST_P(EarlyStopTest, StopsWithItsMessageAndNeverFlashes) {
+    const EarlyStopCase& c = GetParam();
+    if (c.imageSize)
+        WriteFirmwareImage(kImage, c.imageSize, c.imageVersion);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.stagingHeldOpen)
+        held = CreateFileA(kStaging, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+
+    DialogOptions options;
+    options.newVersion = c.newVersion;
+    DialogRunner dialog(options);
+    OpenReady(dialog);
+    if (c.deviceGoesAway)
+        Configure({{"probe2", "1"}});
+
+    dialog.Click(IDC_UPDATE);
+    EXPECT_TRUE(dialog.WaitForStatus(c.status, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
+    EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
+              (Log{"Please wait...\r\n", "<clear>", c.status}));
+    ExpectFinishedButtons(dialog);
+    EXPECT_EQ(Recorded("flash_count"), "0");
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+    else
+        EXPECT_EQ(FileSize(kStaging), c.stagingSize);
+    EXPECT_EQ(dialog.ProgressPos(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, EarlyStopTest,
+    testing::Values(EarlyStopCase{"DeviceNotReady", kImageSize, 0x0214, nullptr, true, false,
+                                  "USB Device is Not Ready!!\r\n", -1},
+                    EarlyStopCase{"ImageMissing", 0, 0, nullptr, false, false,
+                                  "File access error. ", -1},
+                    EarlyStopCase{"ImageOneByteShort", kImageSize - 1, 0x0214, nullptr, false,
+                                  false, "File version error. ", kStagingSize},
+                    EarlyStopCase{"ImageOneByteLong", kImageSize + 1, 0x0214, nullptr, false, false,
+                                  "File version error. ", kStagingSize},
+                    EarlyStopCase{"OtherVersion", kImageSize, 0x0213, nullptr, false, false,
+                                  "File version error. ", kStagingSize},
+                    EarlyStopCase{"VersionDiffersInLetterCase", kImageSize, 0x02AB, "02ab", false,
+                                  false, "File version error. ", kStagingSize},
+                    EarlyStopCase{"StagingFileHeldOpen", kImageSize, 0x0214, nullptr, false, true,
+                                  "File access error. ", -1}),
+    [](const testing::TestParamInfo<EarlyStopCase>& info) { return info.param.name; });
+
+// --- Runs that flash -----------------------------------------------------------------
+
+TEST_F(UpdateRunTest, SuccessfulFlashReadsTheVersionBackAndRemovesTheStagingFile) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
+        << dialog.ItemText(IDC_STATUS);
+    EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
+              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
+                   "Verifing Flash Version...\r\n", "<clear>", "Update OK.\r\n"}));
+    EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0214");
+    EXPECT_EQ(dialog.ItemText(IDC_NEW_VERSION), "0214");
+    ExpectFinishedButtons(dialog);
+    EXPECT_EQ(FileSize(kStaging), -1);
+
+    // The device got the staging file's path and the dialog's own window.
+    EXPECT_EQ(Recorded("flash_count"), "1");
+    EXPECT_EQ(Recorded("last_flash_path"), kStaging);
+    char window[32];
+    snprintf(window, sizeof window, "0x%08lx",
+             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
+    EXPECT_EQ(Recorded("last_flash_window"), window);
+    EXPECT_EQ(Recorded("last_flash_window_valid"), "1");
+
+    // A flash shorter than one tick: the bar goes from 0 to 100 and back to 0.
+    EXPECT_EQ(dialog.ProgressLog(), (std::vector<int>{0, 100, 0}));
+}
+
+TEST_F(UpdateRunTest, FailedFlashSaysNgAndKeepsTheCurrentVersion) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    Configure({{"fault_flash_fails", "1"}});
+    DialogRunner dialog;
+    OpenReady(dialog);
+    std::string versionBefore = dialog.ItemText(IDC_CURRENT_VERSION);
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... Done!\r\nUpdate NG.\r\n", kRunTimeoutMs))
+        << dialog.ItemText(IDC_STATUS);
+    EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
+              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
+                   "Update NG.\r\n"}));
+    EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), versionBefore);
+    ExpectFinishedButtons(dialog);
+    EXPECT_EQ(FileSize(kStaging), -1);
+}
+
+TEST_F(UpdateRunTest, VerdictFollowsTheFlashNotTheReadBack) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    DialogRunner dialog;
+    OpenReady(dialog);
+    Configure({{"fault_read_fails", "1"}});
+
+    dialog.Click(IDC_UPDATE);
+    EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
+        << dialog.ItemText(IDC_STATUS);
+}
+
+TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    Configure({{"flash_ms", "3000"}});
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    // More ticks than the bar has steps, faster than the real timer gives them.
+    for (int tick = 0; tick < 110; ++tick)
+        PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
+    EXPECT_TRUE(DialogRunner::WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
+
+    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
+    std::vector<int> log = dialog.ProgressLog();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.front(), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), -1), 100);
+    EXPECT_EQ(std::vector<int>(log.end() - 2, log.end()), (std::vector<int>{100, 0}));
+    EXPECT_EQ(dialog.ProgressPos(), 0);
+}
+
+// --- Closing and the end of the session -------------------------------------------
+
+TEST_F(UpdateRunTest, RefusesToCloseWhileFlashingAndClosesAfterwards) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    Configure({{"flash_ms", "3000"}});
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    HWND window = dialog.Window();
+    dialog.RequestClose();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(dialog.QueryEndSession(), FALSE);
+    EXPECT_TRUE(dialog.IsOpen());
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
+
+    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
+    EXPECT_EQ(dialog.QueryEndSession(), TRUE);
+    dialog.RequestClose();
+    EXPECT_TRUE(dialog.WaitForExit(5000));
+}
+
+TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    Configure({{"flash_ms", "1000"}});
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    // Open without delete sharing: the completion's delete fails.
+    HANDLE held = CreateFileA(kStaging, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
+    EXPECT_TRUE(dialog.IsOpen());
+    ExpectFinishedButtons(dialog);
+    CloseHandle(held);
+    EXPECT_EQ(FileSize(kStaging), kStagingSize);
+}
+
+// --- The About box ---------------------------------------------------------------------
+
+struct WindowSearch {
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    char text[128] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (std::string(text) != search->title || !IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// The visible window of the thread with this title, or null.
+HWND FindThreadWindow(DWORD threadId, const char* title) {
+    WindowSearch search{title, nullptr};
+    EnumThreadWindows(threadId, MatchTitle, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string DialogItemText(HWND dialog, int id) {
+    char text[128] = {};
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
+    Configure({{"microcode", "0x0001abcd"},
+               {"source_version", "abcdefghij"},
+               {"splitter_version", "abc"},
+               {"sink_version", "ZrcSnk 2.10.0.31"}});
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    dialog.Click(IDC_ABOUT);
+    HWND about = nullptr;
+    ASSERT_TRUE(DialogRunner::WaitUntil(
+        [&] { return (about = FindThreadWindow(dialog.ThreadId(), "About ZRC Flash Updater")); },
+        5000));
+    EXPECT_EQ(DialogItemText(about, IDC_APP_VERSION), "");
+    EXPECT_EQ(DialogItemText(about, IDC_MICROCODE_VERSION), "Microcode Version 1abcd");
+    EXPECT_EQ(DialogItemText(about, IDC_SOURCE_VERSION), "Source Filter hij");
+    EXPECT_EQ(DialogItemText(about, IDC_SPLITTER_VERSION), "Splitter Filter ");
+    // The start-up link holds no Sink filter.
+    EXPECT_EQ(DialogItemText(about, IDC_SINK_VERSION), "Sink Filter  N/A");
+
+    PostMessageA(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(DialogRunner::WaitUntil([&] { return !IsWindow(about); }, 5000));
+    EXPECT_TRUE(dialog.IsOpen());
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
+}
+
+} // namespace
