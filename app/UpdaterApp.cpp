@@ -1,7 +1,5 @@
 #include "UpdaterApp.h"
 
-#include <commctrl.h>
-
 #include "UpdaterDlg.h"
 
 const MessageMap* CUpdaterApp::GetMessageMap() const {
@@ -21,9 +19,6 @@ BOOL CUpdaterApp::InitInstance() {
 
     AfxEnableControlContainer();
     Enable3dControls();
-    // The dialog's progress bar is a common control.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
 
     if (HWND capture = FindWindowA(nullptr, kCaptureWindowTitle)) {
         SetWindowPos(capture, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);

@@ -1,7 +1,5 @@
 #include "UpdaterDlg.h"
 
-#include <commctrl.h>
-
 #include <cstring>
 
 #include "DeviceWarningDlg.h"
@@ -18,7 +16,7 @@ const char kNoVersionYet[] = "----";
 const char kNewVersion[] = "0214";
 const char kAcceptedVersion[] = "0211";
 
-// The Update button's bold face: the dialog font's family at a larger height.
+// The Update button's face: the system's default face, bold and larger than the dialog font.
 CFont* CreateUpdateFont() {
     auto* pFont = new CFont;
     pFont->CreateFont(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

@@ -63,11 +63,13 @@ protected:
     void DeselectStatus();
     void RepaintNow();
 
-    CFont* m_pUpdateFont;
+    CFont* m_pUpdateFont; // owned; the Update button's bold font
     DWORD m_dwSourceWord = 0;
+    // The link the dialog holds: only while it opens and during a single command.
     CDeviceLink* m_pLink = nullptr;
     char m_szFirmwarePath[MAX_PATH] = {};
     char m_szStagingPath[MAX_PATH] = {};
+    // Read when the dialog opens, shown by the About box.
     DWORD m_dwMicrocodeVersion = 0;
     FilterVersionBlock m_filterVersions = {};
     CButton m_btnExit;
@@ -75,10 +77,10 @@ protected:
     CProgressCtrl m_progress;
     CButton m_btnUpdate;
     CEdit m_editStatus;
-    std::string m_strCurrentVersion;
-    std::string m_strAcceptedVersion;
-    std::string m_strNewVersion;
-    HICON m_hIcon;
+    std::string m_strCurrentVersion;  // the device's flash version, as shown
+    std::string m_strAcceptedVersion; // the one older version an update may start from
+    std::string m_strNewVersion;      // the version this build installs
+    HICON m_hIcon;                    // shared resource icon, never destroyed
     // True from the start of the flash worker until WM_UPDATE_DONE; close requests are
     // refused meanwhile, so the program cannot end while the flash is being written.
     bool m_bUpdateRunning = false;

@@ -327,8 +327,33 @@ TEST_F(UpdaterDlgTest, HeldLinkIsUsedButNeitherOpenedNorDeleted) {
         return true;
     });
     Run(dlg, driver);
-    // Closing the dialog deletes the link it still holds.
-    EXPECT_EQ(1, destroyed);
+}
+
+// Exit and the close box both end the dialog; either way a link it still holds is
+// deleted and COM, initialised once by the dialog, is released once.
+TEST_F(UpdaterDlgTest, ClosingDeletesAHeldLinkAndReleasesComOnce) {
+    for (WPARAM closeCommand : {IDOK, IDCANCEL}) {
+        SCOPED_TRACE(closeCommand == IDOK ? "Exit" : "close box");
+        int destroyed = 0;
+        TestUpdaterDlg dlg;
+        DialogDriver driver;
+        driver.Then([&] {
+            dlg.StopDeviceCheckTimer();
+            dlg.m_pLink = new CountingLink(&destroyed, 1);
+            PostMessageA(dlg.Handle(), WM_COMMAND, closeCommand, 0);
+            return true;
+        });
+        driver.Start();
+        EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dlg.DoModal());
+        driver.Finish();
+        EXPECT_EQ(1, destroyed);
+        EXPECT_EQ(nullptr, dlg.m_pLink);
+        // The test's own initialisation is still in place: the dialog released only its own.
+        HRESULT again = CoInitialize(nullptr);
+        EXPECT_EQ(S_FALSE, again);
+        if (SUCCEEDED(again))
+            CoUninitialize();
+    }
 }
 
 TEST(IconPlacementTest, CentresTheIconWithTheOddPixelOnTheFarSide) {
