@@ -1,6 +1,6 @@
 #pragma once
 // Tells the user that the device cannot be reached at all. Shown once, before the main
-// dialog appears; OK, Escape and the close box end it.
+// dialog appears; OK, Escape and the close box end it. It has no data to exchange.
 #include "Dialog.h"
 #include "resource.h"
 
@@ -8,8 +8,5 @@ class CDeviceWarningDlg : public CDialog {
 public:
     enum { IDD = IDD_DEVICE_WARNING };
 
-    explicit CDeviceWarningDlg(CWnd* pParent = nullptr);
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override;
+    explicit CDeviceWarningDlg(CWnd* pParent = nullptr) : CDialog(IDD, pParent) {}
 };

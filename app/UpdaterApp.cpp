@@ -10,8 +10,6 @@ const MessageMap* CUpdaterApp::GetMessageMap() const {
     return &map;
 }
 
-CUpdaterApp::CUpdaterApp() = default;
-
 BOOL CUpdaterApp::InitInstance() {
     m_hMutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS)

@@ -15,8 +15,6 @@ inline constexpr char kCaptureWindowTitle[] = "Corvane - Mpeg Capture";
 
 class CUpdaterApp : public CWinApp {
 public:
-    CUpdaterApp();
-
     BOOL InitInstance() override;
     int ExitInstance() override;
 

@@ -1,7 +1,0 @@
-#include "DeviceWarningDlg.h"
-
-CDeviceWarningDlg::CDeviceWarningDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
-
-void CDeviceWarningDlg::DoDataExchange(CDataExchange* pDX) {
-    CDialog::DoDataExchange(pDX);
-}
