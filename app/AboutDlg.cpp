@@ -3,7 +3,7 @@
 #include "AboutLines.h"
 #include "UpdaterDlg.h"
 
-CAboutDlg::CAboutDlg() : CDialog(IDD, nullptr) {}
+CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
 
 void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -15,7 +15,8 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CUpdaterDlg::OnAbout() {
-    CAboutDlg about;
+    // Owned by the main dialog, so that the main dialog cannot be used behind it.
+    CAboutDlg about(this);
     AboutLine line;
 
     FormatMicrocodeLine(m_dwMicrocodeVersion, line);

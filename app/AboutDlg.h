@@ -11,7 +11,8 @@ class CAboutDlg : public CDialog {
 public:
     enum { IDD = IDD_ABOUTBOX };
 
-    CAboutDlg();
+    // pParent: the window the box is modal over, disabled while the box is shown.
+    explicit CAboutDlg(CWnd* pParent = nullptr);
 
     // Shown in the box's static lines; all empty until the caller fills them.
     std::string m_strAppVersion;

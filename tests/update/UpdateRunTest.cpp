@@ -307,6 +307,9 @@ TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
     ASSERT_TRUE(DialogRunner::WaitUntil(
         [&] { return (about = FindThreadWindow(dialog.ThreadId(), "About ZRC Flash Updater")); },
         5000));
+    // Modal over the main dialog, which cannot be used meanwhile.
+    EXPECT_EQ(GetWindow(about, GW_OWNER), dialog.Window());
+    EXPECT_FALSE(IsWindowEnabled(dialog.Window()));
     EXPECT_EQ(DialogItemText(about, IDC_APP_VERSION), "");
     EXPECT_EQ(DialogItemText(about, IDC_MICROCODE_VERSION), "Microcode Version 1abcd");
     EXPECT_EQ(DialogItemText(about, IDC_SOURCE_VERSION), "Source Filter hij");
@@ -317,6 +320,7 @@ TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
     PostMessageA(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(DialogRunner::WaitUntil([&] { return !IsWindow(about); }, 5000));
     EXPECT_TRUE(dialog.IsOpen());
+    EXPECT_TRUE(IsWindowEnabled(dialog.Window()));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 }
 
