@@ -36,7 +36,7 @@ TestApp theApp;
 
 class TestDialog : public CDialog {
 public:
-    TestDialog() : CDialog(IDD_FRAMEWORK_TEST) {}
+    explicit TestDialog(CWnd* parent = nullptr) : CDialog(IDD_FRAMEWORK_TEST, parent) {}
 
     std::function<void(TestDialog&)> script; // runs at the end of OnInitDialog
     bool refuseCancel = false;
@@ -199,6 +199,27 @@ TEST(DialogTest, CancelLeavesTheMembersAsTheyWere) {
     };
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_EQ("kept", dialog.text);
+}
+
+TEST(DialogTest, ModalDialogOverAParentIsOwnedByItAndDisablesIt) {
+    TestDialog outer;
+    HWND owner = nullptr;
+    BOOL parentEnabled = TRUE;
+    INT_PTR innerResult = 0;
+    outer.script = [&](TestDialog& d) {
+        TestDialog inner(&d);
+        inner.script = [&](TestDialog& i) {
+            owner = GetWindow(i.m_hWnd, GW_OWNER);
+            parentEnabled = IsWindowEnabled(d.m_hWnd);
+            PostOk(i);
+        };
+        innerResult = inner.DoModal();
+        PostOk(d);
+    };
+    EXPECT_EQ(IDOK, outer.DoModal());
+    EXPECT_EQ(IDOK, innerResult);
+    EXPECT_NE(nullptr, owner);
+    EXPECT_FALSE(parentEnabled);
 }
 
 TEST(DialogTest, ModelessDialogIsDestroyedByEndDialog) {
