@@ -150,10 +150,6 @@ bool DialogRunner::WaitUntil(const std::function<bool()>& done, DWORD timeoutMs)
     return true;
 }
 
-bool DialogRunner::WaitForDeviceCheck(DWORD timeoutMs) const {
-    return WaitUntil([this] { return IsItemEnabled(IDC_ABOUT); }, timeoutMs);
-}
-
 bool DialogRunner::WaitForStatus(const std::string& text, DWORD timeoutMs) const {
     return WaitUntil([&] { return ItemText(IDC_STATUS) == text; }, timeoutMs);
 }

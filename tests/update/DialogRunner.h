@@ -39,8 +39,6 @@ public:
 
     // Waits until `done` holds, polling; false after timeoutMs.
     static bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
-    // Waits until the device check has run and left the About button enabled.
-    bool WaitForDeviceCheck(DWORD timeoutMs = 10000) const;
     // Waits until the status log reads `text`.
     bool WaitForStatus(const std::string& text, DWORD timeoutMs) const;
     // Waits until the dialog's thread has ended.

@@ -227,6 +227,9 @@ TEST_F(UpdateRunTest, RefusesToCloseWhileFlashingAndClosesAfterwards) {
 
     dialog.Click(IDC_UPDATE);
     ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
+    EXPECT_FALSE(dialog.IsItemEnabled(IDC_ABOUT));
+    EXPECT_FALSE(dialog.IsItemEnabled(IDOK));
     HWND window = dialog.Window();
     dialog.RequestClose();
     PostMessageA(window, WM_CLOSE, 0, 0);
