@@ -9,11 +9,11 @@ inline constexpr std::uint16_t FIRMWARE_WORD_MASK = 0x4C2D;
 // unchanged (erased and blank flash reads the same scrambled or not); every other word
 // is XORed with the mask. The rule is its own inverse, so it also scrambles.
 constexpr std::uint16_t DescrambleWord(std::uint16_t word) {
-    if (word == 0x0000 || word == 0xFFFF || word == FIRMWARE_WORD_MASK ||
-        word == static_cast<std::uint16_t>(~FIRMWARE_WORD_MASK)) {
-        return word;
-    }
-    return static_cast<std::uint16_t>(word ^ FIRMWARE_WORD_MASK);
+    const auto flipped = static_cast<std::uint16_t>(word ^ FIRMWARE_WORD_MASK);
+    // The mask and its complement are the words whose flipped form is 0x0000 or 0xFFFF.
+    const bool passThrough =
+        word == 0x0000 || word == 0xFFFF || flipped == 0x0000 || flipped == 0xFFFF;
+    return passThrough ? word : flipped;
 }
 
 // Forms the four-character version text ("0214") from the image's last four bytes:

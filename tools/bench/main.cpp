@@ -1,0 +1,164 @@
+// firmware_bench.exe [repeats]: times the staging-file conversion in the current folder
+// against two references: the same conversion one word and one record per system call,
+// and a plain copy of 2 MiB read and 4 MiB written, the least any conversion must do.
+#include "FirmwareWord.h"
+#include "StagingFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr char kImagePath[] = "bench_image.bin";
+constexpr char kWordAtATimePath[] = "bench_word_at_a_time.bin";
+constexpr char kCopyPath[] = "bench_copy.bin";
+constexpr UINT kImageLength = 0x200000;
+constexpr UINT kStagingLength = 0x400000;
+
+double NowMs() {
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0) {
+        QueryPerformanceFrequency(&frequency);
+    }
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Times one run that writes `output`. The file is removed first, untimed: the updater
+// normally creates the staging file afresh, and truncating megabytes just written costs
+// a varying amount of time that would drown what is measured.
+double ElapsedMs(const char* output, const std::function<bool()>& run) {
+    DeleteFileA(output);
+    const double start = NowMs();
+    if (!run()) {
+        std::fprintf(stderr, "a timed run failed\n");
+        std::exit(1);
+    }
+    return NowMs() - start;
+}
+
+struct Timing {
+    double median;
+    double fastest;
+};
+
+Timing Summarise(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.front()};
+}
+
+void PrintTiming(const char* what, const Timing& timing, int runs) {
+    std::printf("%s: median %.3f ms, fastest %.3f ms (%d runs)\n", what, timing.median,
+                timing.fastest, runs);
+}
+
+bool WriteImage() {
+    std::vector<unsigned char> image(kImageLength);
+    std::uint32_t state = 1;
+    for (unsigned char& byte : image) {
+        state = state * 1103515245u + 12345u;
+        byte = static_cast<unsigned char>(state >> 16);
+    }
+    CFile file;
+    return file.Open(kImagePath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive) &&
+           file.Write(image.data(), kImageLength) == kImageLength;
+}
+
+bool Convert() {
+    CFile image;
+    char stagingPath[260];
+    return image.Open(kImagePath, CFile::modeRead | CFile::shareExclusive) &&
+           BuildStagingFile(image, stagingPath);
+}
+
+// Two bytes read, one seek and four bytes written per word, in ascending order.
+bool ConvertWordAtATime() {
+    CFile image;
+    CFile staging;
+    if (!image.Open(kImagePath, CFile::modeRead | CFile::shareExclusive) ||
+        !staging.Open(kWordAtATimePath,
+                      CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) {
+        return false;
+    }
+    image.Seek(0, CFile::begin);
+    for (LONG offset = 0; offset < static_cast<LONG>(kStagingLength); offset += 4) {
+        unsigned char word[2];
+        image.Read(word, sizeof word);
+        const std::uint16_t plain =
+            DescrambleWord(static_cast<std::uint16_t>(word[0] | word[1] << 8));
+        const unsigned char record[4] = {static_cast<unsigned char>(plain & 0xFF), 0xFF,
+                                         static_cast<unsigned char>(plain >> 8), 0xFF};
+        staging.Seek(offset, CFile::begin);
+        staging.Write(record, sizeof record);
+    }
+    image.Seek(0, CFile::begin);
+    return true;
+}
+
+// The buffer is made once, outside the timed runs, so that the floor is only file work.
+bool CopyFloor(std::vector<unsigned char>& buffer) {
+    CFile image;
+    CFile copy;
+    return image.Open(kImagePath, CFile::modeRead | CFile::shareExclusive) &&
+           image.Read(buffer.data(), kImageLength) == kImageLength &&
+           copy.Open(kCopyPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive) &&
+           copy.Write(buffer.data(), kStagingLength) == kStagingLength;
+}
+
+bool SameContents(const char* first, const char* second) {
+    std::vector<unsigned char> a(kStagingLength + 1);
+    std::vector<unsigned char> b(kStagingLength + 1);
+    CFile fa;
+    CFile fb;
+    return fa.Open(first, CFile::modeRead | CFile::shareDenyWrite) &&
+           fb.Open(second, CFile::modeRead | CFile::shareDenyWrite) &&
+           fa.Read(a.data(), kStagingLength + 1) == kStagingLength &&
+           fb.Read(b.data(), kStagingLength + 1) == kStagingLength && a == b;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    // One word-at-a-time run costs as much as hundreds of the others.
+    const int slowRepeats = std::min(repeats, 3);
+    if (!WriteImage()) {
+        std::fprintf(stderr, "cannot write %s\n", kImagePath);
+        return 1;
+    }
+    // The conversion and the floor alternate, so that both see the same load of the machine.
+    std::vector<unsigned char> copyBuffer(kStagingLength);
+    std::vector<double> conversionTimes;
+    std::vector<double> floorTimes;
+    std::vector<double> wordAtATimeTimes;
+    for (int i = 0; i < repeats; ++i) {
+        conversionTimes.push_back(ElapsedMs(STAGING_FILE_PATH, Convert));
+        floorTimes.push_back(ElapsedMs(kCopyPath, [&copyBuffer] { return CopyFloor(copyBuffer); }));
+    }
+    for (int i = 0; i < slowRepeats; ++i) {
+        wordAtATimeTimes.push_back(ElapsedMs(kWordAtATimePath, ConvertWordAtATime));
+    }
+    const Timing conversion = Summarise(conversionTimes);
+    const Timing floor = Summarise(floorTimes);
+    const Timing wordAtATime = Summarise(wordAtATimeTimes);
+    const bool same = SameContents(STAGING_FILE_PATH, kWordAtATimePath);
+
+    PrintTiming("conversion", conversion, repeats);
+    PrintTiming("word-at-a-time", wordAtATime, slowRepeats);
+    PrintTiming("floor, 2 MiB read + 4 MiB written", floor, repeats);
+    std::printf("staging files identical: %s\n", same ? "yes" : "NO");
+    std::printf("conversion/floor = %.3f\n", conversion.median / floor.median);
+    std::printf("word-at-a-time/conversion = %.1f\n", wordAtATime.median / conversion.median);
+
+    for (const char* path : {kImagePath, kWordAtATimePath, kCopyPath, STAGING_FILE_PATH}) {
+        DeleteFileA(path);
+    }
+    return same ? 0 : 1;
+}
