@@ -217,6 +217,16 @@ TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
     EXPECT_EQ(dialog.ProgressPos(), 0);
 }
 
+TEST_F(UpdateRunTest, DoneMessageWithoutARunChangesNothing) {
+    DialogRunner dialog;
+    OpenReady(dialog);
+
+    PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
+    Sleep(300);
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Ready.\r\n");
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
+}
+
 // --- Closing and the end of the session -------------------------------------------
 
 TEST_F(UpdateRunTest, RefusesToCloseWhileFlashingAndClosesAfterwards) {
