@@ -137,6 +137,7 @@ TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
         {"enabled " + title + " 1232", 1},
         {"click " + title + " 1232", 4},
         {"get \"No Such Window\" 1053", 3},
+        {"wait-text \"No Such Window\" 1053 Idle. 300", 1},
         {"get " + title + " not-a-number", 2},
         {"close " + title + " sideways", 2},
         {"close " + title + " sysmenu", 0},

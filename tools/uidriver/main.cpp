@@ -3,6 +3,9 @@
 // 3 window or control not found or not answering, 4 control disabled.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +57,12 @@ struct Arguments {
 
 int PrintedResult(bool ok) {
     return ok ? kDone : kFalse;
+}
+
+// Milliseconds left of timeoutMs since start, a GetTickCount value.
+DWORD Left(DWORD start, long timeoutMs) {
+    long left = timeoutMs - static_cast<long>(GetTickCount() - start);
+    return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
 UiWindow FindOrReport(const std::string& title) {
@@ -136,6 +145,27 @@ int Run(const Arguments& args, const std::string& desktop) {
     if (count < 3 || !args.Number(2, id))
         return kUsage;
 
+    // The waiting commands also wait for the window itself, within the same timeout.
+    const DWORD start = GetTickCount();
+    if (command == "wait-text" && count == 5 && args.Number(4, timeout)) {
+        UiWindow window = UiWindow::WaitFor(args.words[1], timeout);
+        return PrintedResult(window.Exists() &&
+                             window.WaitForText(id, Unescape(args.words[3]), Left(start, timeout)));
+    }
+    if (command == "wait-enabled" && count == 5 && args.Number(3, state) &&
+        args.Number(4, timeout)) {
+        UiWindow window = UiWindow::WaitFor(args.words[1], timeout);
+        return PrintedResult(window.Exists() &&
+                             window.WaitForEnabled(id, state != 0, Left(start, timeout)));
+    }
+    if (command == "watch" && count >= 5 && args.Number(3, timeout)) {
+        std::vector<std::string> until;
+        for (size_t i = 4; i < count; ++i)
+            until.push_back(Unescape(args.words[i]));
+        UiWindow window = UiWindow::WaitFor(args.words[1], timeout);
+        return window.Exists() ? Watch(window, id, Left(start, timeout), until) : kFalse;
+    }
+
     UiWindow window = FindOrReport(args.words[1]);
     if (!window.Exists())
         return kNotFound;
@@ -164,22 +194,14 @@ int Run(const Arguments& args, const std::string& desktop) {
         std::fprintf(stderr, "uidriver: control %ld is missing or disabled\n", id);
         return kDisabled;
     }
-    if (command == "wait-text" && count == 5 && args.Number(4, timeout))
-        return PrintedResult(window.WaitForText(id, Unescape(args.words[3]), timeout));
-    if (command == "wait-enabled" && count == 5 && args.Number(3, state) && args.Number(4, timeout))
-        return PrintedResult(window.WaitForEnabled(id, state != 0, timeout));
-    if (command == "watch" && count >= 5 && args.Number(3, timeout)) {
-        std::vector<std::string> until;
-        for (size_t i = 4; i < count; ++i)
-            until.push_back(Unescape(args.words[i]));
-        return Watch(window, id, timeout, until);
-    }
     return kUsage;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // Lines end in "\n" alone, so that scripts read the texts exactly as printed.
+    _setmode(_fileno(stdout), _O_BINARY);
     Arguments args;
     std::string desktop;
     for (int i = 1; i < argc; ++i) {
@@ -194,7 +216,13 @@ int main(int argc, char** argv) {
     }
     if (!desktop.empty()) {
         // Windows of another desktop are invisible to this one: look from the same desktop.
-        HDESK handle = OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL);
+        // A desktop made by a program started just before may take a moment to appear.
+        HDESK handle = nullptr;
+        for (int tries = 0; handle == nullptr && tries < 100; ++tries) {
+            handle = OpenDesktopA(desktop.c_str(), 0, FALSE, GENERIC_ALL);
+            if (handle == nullptr)
+                Sleep(100);
+        }
         if (handle == nullptr || !SetThreadDesktop(handle)) {
             std::fprintf(stderr, "uidriver: cannot use desktop %s\n", desktop.c_str());
             return kNotFound;
