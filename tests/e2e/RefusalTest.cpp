@@ -32,6 +32,15 @@ TEST_F(RefusalTest, AnotherFlashVersionIsRefused) {
     ExitUpdater(window);
 }
 
+TEST_F(RefusalTest, AFailedFlashReadIsRefusedRatherThanTakenForABlankFlash) {
+    SetDevice("fault_read_fails", "1");
+    UiWindow window = StartUpdater();
+    ASSERT_TRUE(window.Exists());
+    ASSERT_TRUE(window.WaitForText(kStatus, "Version error.\r\n", kStartMs));
+    ExpectScreen(window, "Version error.\r\n", "----", false, true, true);
+    ExitUpdater(window);
+}
+
 TEST_F(RefusalTest, ADeviceGoneNotReadyBeforeUpdateIsNotFlashed) {
     UiWindow window = StartUpdater();
     ASSERT_TRUE(window.Exists());
