@@ -2,6 +2,8 @@
 // a power loss, and closing held off while the flash runs.
 #include "UpdaterFixture.h"
 
+#include "SimSettings.h"
+
 using uidriver::CloseRequest;
 using uidriver::UiWindow;
 using namespace updater;
@@ -22,7 +24,11 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     EXPECT_EQ(0, window.ReadProgress(kProgress));
     EXPECT_FALSE(StagingFileExists());
     EXPECT_EQ("1", DeviceRecord("flash_count"));
-    EXPECT_EQ("1", DeviceRecord("last_flash_window_valid")) << "the flash got the dialog";
+    EXPECT_EQ(".\\update_temp.bin", DeviceRecord("last_flash_path"));
+    DWORD notified = 0;
+    EXPECT_TRUE(ParseSimNumber(DeviceRecord("last_flash_window"), &notified));
+    EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window.Handle())), notified)
+        << "the flash is told the main dialog's window";
     ExitUpdater(window);
 
     window = StartUpdater();
