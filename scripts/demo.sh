@@ -85,6 +85,8 @@ zrc_watch_status() {
                 # The bar moves with time alone: one step every 2 s, full after 200 s.
                 local progress
                 progress=$(zrc_driver progress "$ZRC_MAIN_TITLE" 1230 2>/dev/null) || progress=
+                # 0 after the flash: the completion has already reset the bar.
+                [ "$progress" = 0 ] && progress=
                 echo "  flash under way for $((SECONDS - flash_start)) s${progress:+, progress bar at $progress%}"
             fi
         else
