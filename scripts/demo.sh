@@ -45,8 +45,11 @@ zrc_shot() {
     demo_shots=$((demo_shots + 1))
     local file
     file=$(printf '%s/%02d-%s.png' "$DEMO_DIR" "$demo_shots" "$1")
-    import -window root -display "$DISPLAY" -crop "$ZRC_DEMO_SIZE+0+0" +repage "$file" 2>/dev/null &&
+    if import -window root -display "$DISPLAY" -crop "$ZRC_DEMO_SIZE+0+0" +repage "$file" 2>/dev/null; then
         echo "  screenshot: ${file#"$ZRC_ROOT"/}"
+    else
+        echo "  (no screenshot: ImageMagick's import failed)"
+    fi
 }
 
 # A status text as a file name: "Update OK.\r\n" becomes update-ok.
@@ -126,12 +129,12 @@ zrc_headless_demo() {
         echo "Update cannot be pressed."
     fi
     local version
-    version=$(zrc_driver get "$ZRC_MAIN_TITLE" 1233)
+    version=$(zrc_driver get "$ZRC_MAIN_TITLE" 1233) || version="(not read)"
 
     if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" 1231 1 5000 && zrc_driver click "$ZRC_MAIN_TITLE" 1231 &&
         zrc_driver wait-window "$ZRC_ABOUT_TITLE" 10000; then
         zrc_shot about
-        zrc_driver close "$ZRC_ABOUT_TITLE" escape
+        zrc_driver close "$ZRC_ABOUT_TITLE" escape || true
         zrc_driver wait-gone "$ZRC_ABOUT_TITLE" 10000 || true
     fi
     zrc_driver click "$ZRC_MAIN_TITLE" 1 || zrc_driver close "$ZRC_MAIN_TITLE" sysmenu || true
