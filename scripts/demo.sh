@@ -122,8 +122,8 @@ zrc_headless_demo() {
     local verdict=$demo_status
     if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" 1013 1 1000 && zrc_driver click "$ZRC_MAIN_TITLE" 1013; then
         echo "Update pressed:"
-        zrc_watch_status 600000 'Update OK.\r\n' 'Update NG.\r\n' 'USB Device is Not Ready!!\r\n' \
-            'File access error. ' 'File version error. ' 'Ready...\r\n'
+        zrc_watch_status 600000 'Update OK.\r\n' 'Updating Flash... Done!\r\nUpdate NG.\r\n' \
+            'USB Device is Not Ready!!\r\n' 'File access error. ' 'File version error. ' 'Ready...\r\n'
         verdict=$demo_status
     else
         echo "Update cannot be pressed."
