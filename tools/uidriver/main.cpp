@@ -28,6 +28,7 @@ enum ExitCode { kDone = 0, kFalse = 1, kUsage = 2, kNotFound = 3, kDisabled = 4 
 const char kUsageText[] =
     "usage: uidriver [--desktop NAME] COMMAND ...\n"
     "  start FOLDER PROGRAM [ARGUMENTS...]         start a program, print its process id\n"
+    "                                              (ARGUMENTS are joined by blanks)\n"
     "  wait-window TITLE TIMEOUT-MS                wait for a window with this title\n"
     "  wait-gone TITLE TIMEOUT-MS                  wait until no such window is left\n"
     "  get TITLE ID                                print a control's text (ID 0: title)\n"
