@@ -13,14 +13,21 @@ namespace {
 using RefusalTest = UpdaterFixture;
 
 TEST_F(RefusalTest, ADeviceNotReadyAtStartLeavesOnlyAboutAndExit) {
-    SetDevice("probe2", "1");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
+    // A probe that says "not ready", and a Source filter that cannot be created at all.
+    const char* faults[] = {"probe2", "fault_no_source"};
     const std::string notReady = "Device Check.. \r\nUSB Device is Not Ready!!\r\n";
-    ASSERT_TRUE(window.WaitForText(kStatus, notReady, kStartMs));
-    ASSERT_TRUE(window.WaitForEnabled(kAbout, true, kStartMs));
-    ExpectScreen(window, notReady, "----", false, true, true);
-    ExitUpdater(window);
+    for (const char* fault : faults) {
+        SCOPED_TRACE(fault);
+        SetDevice("probe2", "0");
+        SetDevice("fault_no_source", "0");
+        SetDevice(fault, "1");
+        UiWindow window = StartUpdater();
+        ASSERT_TRUE(window.Exists());
+        ASSERT_TRUE(window.WaitForText(kStatus, notReady, kStartMs));
+        ASSERT_TRUE(window.WaitForEnabled(kAbout, true, kStartMs));
+        ExpectScreen(window, notReady, "----", false, true, true);
+        ExitUpdater(window);
+    }
 }
 
 TEST_F(RefusalTest, AnotherFlashVersionIsRefused) {

@@ -38,6 +38,36 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     ExitUpdater(window);
 }
 
+TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
+    SetDevice("microcode", "0x12ab");
+    UiWindow window = StartUpdater();
+    ASSERT_TRUE(window.Exists());
+    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    ASSERT_TRUE(window.Click(kAbout));
+    UiWindow about = UiWindow::WaitFor("About ZRC Flash Updater", kStartMs, window.ProcessId());
+    ASSERT_TRUE(about.Exists());
+
+    const struct {
+        int id;
+        const char* text;
+    } lines[] = {
+        {1219, ""},
+        {1220, "Microcode Version 12ab"},
+        {1222, "Source Filter 2.10.0.31"},
+        {1223, "Splitter Filter 1.04.0.07"},
+        {1224, "Sink Filter  N/A"},
+    };
+    for (const auto& line : lines) {
+        std::string text;
+        EXPECT_TRUE(about.ReadText(line.id, text));
+        EXPECT_EQ(line.text, text) << line.id;
+    }
+    ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
+    EXPECT_TRUE(UiWindow::WaitGone("About ZRC Flash Updater", kGoneMs, window.ProcessId()));
+    ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
+    ExitUpdater(window);
+}
+
 TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
     SetDevice("fault_flash_fails", "1");
     UiWindow window = StartUpdater();
