@@ -21,9 +21,8 @@ TEST_F(RefusalTest, ADeviceNotReadyAtStartLeavesOnlyAboutAndExit) {
         SetDevice("probe2", "0");
         SetDevice("fault_no_source", "0");
         SetDevice(fault, "1");
-        UiWindow window = StartUpdater();
-        ASSERT_TRUE(window.Exists());
-        ASSERT_TRUE(window.WaitForText(kStatus, notReady, kStartMs));
+        UiWindow window;
+        ASSERT_NO_FATAL_FAILURE(StartShowing(notReady, window));
         ASSERT_TRUE(window.WaitForEnabled(kAbout, true, kStartMs));
         ExpectScreen(window, notReady, "----", false, true, true);
         ExitUpdater(window);
@@ -32,26 +31,23 @@ TEST_F(RefusalTest, ADeviceNotReadyAtStartLeavesOnlyAboutAndExit) {
 
 TEST_F(RefusalTest, AnotherFlashVersionIsRefused) {
     SetFlashVersion("0213");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Version error.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Version error.\r\n", window));
     ExpectScreen(window, "Version error.\r\n", "0213", false, true, true);
     ExitUpdater(window);
 }
 
 TEST_F(RefusalTest, AFailedFlashReadIsRefusedRatherThanTakenForABlankFlash) {
     SetDevice("fault_read_fails", "1");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Version error.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Version error.\r\n", window));
     ExpectScreen(window, "Version error.\r\n", "----", false, true, true);
     ExitUpdater(window);
 }
 
 TEST_F(RefusalTest, ADeviceGoneNotReadyBeforeUpdateIsNotFlashed) {
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     SetDevice("probe1", "1");
 
     ASSERT_TRUE(window.Click(kUpdate));
@@ -68,9 +64,8 @@ protected:
     // Clicks Update once the device is ready and waits for the run to stop early with
     // text, before any flash.
     void UpdateAndExpectEarlyStop(const std::string& text) {
-        UiWindow window = StartUpdater();
-        ASSERT_TRUE(window.Exists());
-        ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+        UiWindow window;
+        ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
         ASSERT_TRUE(window.Click(kUpdate));
         ASSERT_TRUE(window.WaitForText(kStatus, text, kStartMs));
         ASSERT_TRUE(window.WaitForEnabled(kExit, true, kStartMs));
@@ -110,9 +105,8 @@ TEST_F(ImageRefusalTest, AStagingFileHeldOpenElsewhereIsAFileAccessError) {
 }
 
 TEST_F(RefusalTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
-    UiWindow first = StartUpdater();
-    ASSERT_TRUE(first.Exists());
-    ASSERT_TRUE(first.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow first;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", first));
 
     uidriver::ChildProcess& second = StartBeside("ZrcUpdater.exe", "");
     EXPECT_TRUE(second.WaitForExit(kStartMs));

@@ -13,9 +13,8 @@ namespace {
 using UpdateFlowTest = UpdaterFixture;
 
 TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
 
     ASSERT_TRUE(window.Click(kUpdate));
@@ -31,18 +30,15 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
         << "the flash is told the main dialog's window";
     ExitUpdater(window);
 
-    window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "0214", true, true, true);
     ExitUpdater(window);
 }
 
 TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
     SetDevice("microcode", "0x12ab");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(kAbout));
     UiWindow about = UiWindow::WaitFor("About ZRC Flash Updater", kStartMs, window.ProcessId());
     ASSERT_TRUE(about.Exists());
@@ -70,9 +66,8 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
 
 TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
     SetDevice("fault_flash_fails", "1");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
 
     ASSERT_TRUE(window.Click(kUpdate));
     const std::string failed = "Updating Flash... Done!\r\nUpdate NG.\r\n";
@@ -84,18 +79,15 @@ TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
 
 TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
     SetDevice("fault_power_loss", "1");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(kUpdate));
     ASSERT_TRUE(window.WaitForText(kStatus, "Updating Flash... Done!\r\nUpdate NG.\r\n", kFlashMs));
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 
     // The half-written flash reads erased: shown as "****" and let through the gate.
-    window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "****", true, true, true);
     ASSERT_TRUE(window.Click(kUpdate));
     ASSERT_TRUE(window.WaitForText(kStatus, "Update OK.\r\n", kFlashMs));
@@ -106,9 +98,8 @@ TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
 
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter) {
     SetDevice("flash_ms", "6000");
-    UiWindow window = StartUpdater();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(kStatus, "Ready.\r\n", kStartMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(kUpdate));
     ASSERT_TRUE(window.WaitForText(kStatus, "Updating Flash... ", kStartMs));
     EXPECT_FALSE(window.IsEnabled(kExit));

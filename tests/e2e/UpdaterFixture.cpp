@@ -56,6 +56,12 @@ UiWindow UpdaterFixture::StartUpdater() {
     return UiWindow::WaitFor(updater::kMainTitle, kStartMs, m_processes.back()->Id());
 }
 
+void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
+    window = StartUpdater();
+    ASSERT_TRUE(window.Exists());
+    ASSERT_TRUE(window.WaitForText(updater::kStatus, status, kStartMs));
+}
+
 ChildProcess& UpdaterFixture::StartBeside(const char* program, const std::string& arguments) {
     m_processes.push_back(std::make_unique<ChildProcess>());
     EXPECT_TRUE(m_processes.back()->Start(m_folder, BinProgram(program), arguments)) << program;

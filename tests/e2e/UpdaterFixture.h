@@ -36,6 +36,9 @@ protected:
     // Starts the updater in the working folder and waits for its main window; an empty
     // window when it did not appear.
     uidriver::UiWindow StartUpdater();
+    // Starts the updater and waits until its status log reads `status`; a fatal failure
+    // when the window or the text does not appear. Call inside ASSERT_NO_FATAL_FAILURE.
+    void StartShowing(const std::string& status, uidriver::UiWindow& window);
     // Starts a program that lies beside the test; its windows are not waited for.
     uidriver::ChildProcess& StartBeside(const char* program, const std::string& arguments);
     // The process of the last StartUpdater or StartBeside.
