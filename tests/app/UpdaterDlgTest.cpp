@@ -111,6 +111,17 @@ protected:
         EXPECT_TRUE(driver.Finish()) << "the dialog script did not finish in time";
     }
 
+    // Before any device check: no version read, an empty log, only Exit usable, no link.
+    static void ExpectUncheckedScreen(const TestUpdaterDlg& dlg) {
+        EXPECT_EQ("----", dlg.Text(IDC_CURRENT_VERSION));
+        EXPECT_EQ("0214", dlg.Text(IDC_NEW_VERSION));
+        EXPECT_EQ("", dlg.Text(IDC_STATUS));
+        EXPECT_FALSE(dlg.Enabled(IDC_UPDATE));
+        EXPECT_FALSE(dlg.Enabled(IDC_ABOUT));
+        EXPECT_TRUE(dlg.Enabled(IDOK));
+        EXPECT_EQ(nullptr, dlg.m_pLink);
+    }
+
     FakeVendorFilters* fakes_ = nullptr;
     DWORD graphCookie_ = 0;
 };
@@ -193,13 +204,7 @@ TEST_F(UpdaterDlgTest, OpensWithVersionsTitleAndDisabledButtons) {
         char title[64] = {};
         GetWindowTextA(dlg.Handle(), title, sizeof title);
         EXPECT_STREQ(kMainTitle, title);
-        EXPECT_EQ("----", dlg.Text(IDC_CURRENT_VERSION));
-        EXPECT_EQ("0214", dlg.Text(IDC_NEW_VERSION));
-        EXPECT_EQ("", dlg.Text(IDC_STATUS));
-        EXPECT_FALSE(dlg.Enabled(IDC_UPDATE));
-        EXPECT_FALSE(dlg.Enabled(IDC_ABOUT));
-        EXPECT_TRUE(dlg.Enabled(IDOK));
-        EXPECT_EQ(nullptr, dlg.m_pLink);
+        ExpectUncheckedScreen(dlg);
         EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
         EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
         EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
@@ -230,13 +235,7 @@ TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert
         .Then([&] { return FindThreadWindow(kMainTitle) != nullptr; })
         .Wait(1500)
         .Then([&] {
-            EXPECT_EQ("----", dlg.Text(IDC_CURRENT_VERSION));
-            EXPECT_EQ("0214", dlg.Text(IDC_NEW_VERSION));
-            EXPECT_EQ("", dlg.Text(IDC_STATUS));
-            EXPECT_FALSE(dlg.Enabled(IDC_UPDATE));
-            EXPECT_FALSE(dlg.Enabled(IDC_ABOUT));
-            EXPECT_TRUE(dlg.Enabled(IDOK));
-            EXPECT_EQ(nullptr, dlg.m_pLink);
+            ExpectUncheckedScreen(dlg);
             return true;
         });
     Run(dlg, driver);
