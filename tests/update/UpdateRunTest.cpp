@@ -54,6 +54,13 @@ protected:
         ASSERT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
     }
 
+    // Opens the dialog, presses Update and waits for the flash to begin.
+    void StartFlash(DialogRunner& dialog) {
+        ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
+        dialog.Click(IDC_UPDATE);
+        ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    }
+
     // After every outcome Update stays disabled and About and Exit can be used.
     void ExpectFinishedButtons(const DialogRunner& dialog) {
         EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
@@ -199,10 +206,7 @@ TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
     WriteFirmwareImage(kImage, kImageSize, 0x0214);
     Configure({{"flash_ms", "3000"}});
     DialogRunner dialog;
-    OpenReady(dialog);
-
-    dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     // More ticks than the bar has steps, faster than the real timer gives them.
     for (int tick = 0; tick < 110; ++tick)
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
@@ -233,10 +237,7 @@ TEST_F(UpdateRunTest, RefusesToCloseWhileFlashingAndClosesAfterwards) {
     WriteFirmwareImage(kImage, kImageSize, 0x0214);
     Configure({{"flash_ms", "3000"}});
     DialogRunner dialog;
-    OpenReady(dialog);
-
-    dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_FALSE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_FALSE(dialog.IsItemEnabled(IDOK));
@@ -261,10 +262,7 @@ TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
     WriteFirmwareImage(kImage, kImageSize, 0x0214);
     Configure({{"flash_ms", "1000"}});
     DialogRunner dialog;
-    OpenReady(dialog);
-
-    dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     // Open without delete sharing: the completion's delete fails.
     HANDLE held = CreateFileA(kStaging, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
