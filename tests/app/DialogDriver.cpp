@@ -4,22 +4,6 @@ namespace {
 
 DialogDriver* g_driver = nullptr;
 
-struct TitleSearch {
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lParam) {
-    auto* search = reinterpret_cast<TitleSearch*>(lParam);
-    char text[128] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    if (IsWindowVisible(hwnd) && lstrcmpA(text, search->title) == 0) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK CloseWindow(HWND hwnd, LPARAM) {
     PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
     return TRUE;
@@ -66,22 +50,6 @@ void DialogDriver::Poll() {
         m_timedOut = true;
         CloseThreadWindows();
     }
-}
-
-HWND FindThreadWindow(const char* title) {
-    TitleSearch search = {title, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string ControlText(HWND dialog, int id) {
-    char text[256] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
-bool ControlEnabled(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE;
 }
 
 void CloseThreadWindows() {

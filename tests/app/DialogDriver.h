@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 class DialogDriver {
@@ -42,10 +41,5 @@ private:
     bool m_busy = false;
 };
 
-// The visible top-level window of this thread titled `title`, or null.
-HWND FindThreadWindow(const char* title);
-// Text of a dialog's control.
-std::string ControlText(HWND dialog, int id);
-bool ControlEnabled(HWND dialog, int id);
 // Closes every window of this thread, warning dialogs included.
 void CloseThreadWindows();

@@ -14,6 +14,7 @@
 #include "DialogDriver.h"
 #include "FakeFilters.h"
 #include "IconPlacement.h"
+#include "ThreadWindows.h"
 #include "UpdateThreadArgs.h"
 #include "UpdaterDlg.h"
 #include "resource.h"

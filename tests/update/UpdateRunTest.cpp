@@ -11,6 +11,7 @@
 #include "ImageCheck.h"
 #include "SimSettings.h"
 #include "TestFolder.h"
+#include "ThreadWindows.h"
 #include "UpdateThreadArgs.h"
 #include "resource.h"
 
@@ -277,34 +278,6 @@ TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
 
 // --- The About box ---------------------------------------------------------------------
 
-struct WindowSearch {
-    const char* title;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    char text[128] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    if (std::string(text) != search->title || !IsWindowVisible(hwnd))
-        return TRUE;
-    search->found = hwnd;
-    return FALSE;
-}
-
-// The visible window of the thread with this title, or null.
-HWND FindThreadWindow(DWORD threadId, const char* title) {
-    WindowSearch search{title, nullptr};
-    EnumThreadWindows(threadId, MatchTitle, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string DialogItemText(HWND dialog, int id) {
-    char text[128] = {};
-    GetDlgItemTextA(dialog, id, text, sizeof text);
-    return text;
-}
-
 TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
     Configure({{"microcode", "0x0001abcd"},
                {"source_version", "abcdefghij"},
@@ -316,17 +289,17 @@ TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
     dialog.Click(IDC_ABOUT);
     HWND about = nullptr;
     ASSERT_TRUE(DialogRunner::WaitUntil(
-        [&] { return (about = FindThreadWindow(dialog.ThreadId(), "About ZRC Flash Updater")); },
+        [&] { return (about = FindThreadWindow("About ZRC Flash Updater", dialog.ThreadId())); },
         5000));
     // Modal over the main dialog, which cannot be used meanwhile.
     EXPECT_EQ(GetWindow(about, GW_OWNER), dialog.Window());
     EXPECT_FALSE(IsWindowEnabled(dialog.Window()));
-    EXPECT_EQ(DialogItemText(about, IDC_APP_VERSION), "");
-    EXPECT_EQ(DialogItemText(about, IDC_MICROCODE_VERSION), "Microcode Version 1abcd");
-    EXPECT_EQ(DialogItemText(about, IDC_SOURCE_VERSION), "Source Filter hij");
-    EXPECT_EQ(DialogItemText(about, IDC_SPLITTER_VERSION), "Splitter Filter ");
+    EXPECT_EQ(ControlText(about, IDC_APP_VERSION), "");
+    EXPECT_EQ(ControlText(about, IDC_MICROCODE_VERSION), "Microcode Version 1abcd");
+    EXPECT_EQ(ControlText(about, IDC_SOURCE_VERSION), "Source Filter hij");
+    EXPECT_EQ(ControlText(about, IDC_SPLITTER_VERSION), "Splitter Filter ");
     // The start-up link holds no Sink filter.
-    EXPECT_EQ(DialogItemText(about, IDC_SINK_VERSION), "Sink Filter  N/A");
+    EXPECT_EQ(ControlText(about, IDC_SINK_VERSION), "Sink Filter  N/A");
 
     PostMessageA(about, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(DialogRunner::WaitUntil([&] { return !IsWindow(about); }, 5000));
