@@ -158,6 +158,15 @@ private:
     HWND m_cover = nullptr;
 };
 
+// Starts a copy of the updater and expects it to end without ever showing its window.
+void StartCopyThatEndsWithoutWindow() {
+    UpdaterProcess copy;
+    ASSERT_TRUE(copy.Started());
+    bool showedWindow = false;
+    EXPECT_TRUE(copy.WaitForExit(kStartTimeoutMs, &showedWindow));
+    EXPECT_FALSE(showedWindow);
+}
+
 TEST(InstanceTest, SecondCopyEndsSilentlyWhileTheFirstRunsOn) {
     UpdaterProcess first;
     ASSERT_TRUE(first.Started()) << UpdaterPath();
@@ -168,11 +177,7 @@ TEST(InstanceTest, SecondCopyEndsSilentlyWhileTheFirstRunsOn) {
     ASSERT_TRUE(capture.Created());
     ASSERT_FALSE(capture.CaptureOnTop());
 
-    UpdaterProcess second;
-    ASSERT_TRUE(second.Started());
-    bool secondShowedWindow = false;
-    EXPECT_TRUE(second.WaitForExit(kStartTimeoutMs, &secondShowedWindow));
-    EXPECT_FALSE(secondShowedWindow);
+    ASSERT_NO_FATAL_FAILURE(StartCopyThatEndsWithoutWindow());
     EXPECT_FALSE(capture.CaptureOnTop());
     EXPECT_TRUE(first.Running());
     EXPECT_NE(nullptr, first.Window());
@@ -184,11 +189,7 @@ TEST(InstanceTest, CaptureApplicationIsRaisedInsteadOfRunning) {
         ASSERT_TRUE(capture.Created());
         ASSERT_FALSE(capture.CaptureOnTop());
 
-        UpdaterProcess updater;
-        ASSERT_TRUE(updater.Started());
-        bool showedWindow = false;
-        EXPECT_TRUE(updater.WaitForExit(kStartTimeoutMs, &showedWindow));
-        EXPECT_FALSE(showedWindow);
+        ASSERT_NO_FATAL_FAILURE(StartCopyThatEndsWithoutWindow());
         EXPECT_TRUE(capture.CaptureOnTop());
     }
     // Once the capture application has gone, the updater runs: the refused copy did
