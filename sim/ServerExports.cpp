@@ -2,9 +2,8 @@
 // three filters, unloading, and registration under HKCR\CLSID.
 #include "ClassFactory.h"
 #include "ServerLock.h"
-#include "SinkFilter.h"
 #include "SourceFilter.h"
-#include "SplitterFilter.h"
+#include "VersionFilter.h"
 
 #include <VendorInterfaces.h>
 
