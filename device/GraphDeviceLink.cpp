@@ -137,8 +137,15 @@ void CGraphDeviceLink::DropFilter(IBaseFilter*& pSlot) {
         return;
     if (m_pGraph)
         m_pGraph->RemoveFilter(pSlot);
-    // Whatever references are left on the filter go with it.
-    while (pSlot->Release() != 0) {
+    // Whatever references are left on the filter go with it, so that the filter lets go of
+    // the device. Release's count is only a hint: a cached or static object may never
+    // report 0, so the loop ends as soon as the count stops going down.
+    ULONG count = pSlot->Release();
+    while (count != 0) {
+        const ULONG next = pSlot->Release();
+        if (next >= count)
+            break;
+        count = next;
     }
     pSlot = nullptr;
 }

@@ -25,7 +25,8 @@ protected:
     HRESULT AddVendorFilter(REFCLSID clsid, const char* szName);
     // The graph's filter named szName with a new reference for the caller, or null.
     IBaseFilter* FindFilter(const char* szName);
-    // Removes the slot's filter from the graph and releases it until its count is 0.
+    // Removes the slot's filter from the graph and releases it until its count is 0, or
+    // until a release no longer lowers the count (a filter that never reports 0).
     void DropFilter(IBaseFilter*& pSlot);
 
     IBaseFilter* m_pSource = nullptr;

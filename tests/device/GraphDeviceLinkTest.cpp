@@ -139,6 +139,19 @@ TEST_F(GraphDeviceLinkTest, DropFilterReleasesUntilTheCountIsZero) {
     }
 }
 
+TEST_F(GraphDeviceLinkTest, DropFilterEndsWhenReleaseNeverReportsZero) {
+    Script(FakeRole::Splitter).releaseReportsOne = true;
+    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+
+    link_->Close();
+
+    EXPECT_EQ(nullptr, link_->m_pSplitter);
+    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
+    // One release past the end is the least a filter that always reports 1 can cost.
+    EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
+    Record(FakeRole::Splitter).releasesPastZero = 0;
+}
+
 TEST_F(GraphDeviceLinkTest, CloseDropsEverythingAndMayBeRepeated) {
     ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
 

@@ -94,14 +94,15 @@ public:
         return static_cast<ULONG>(InterlockedIncrement(&m_refs));
     }
     STDMETHODIMP_(ULONG) Release() override {
+        const ULONG reported = Script().releaseReportsOne ? 1 : 0;
         if (m_refs == 0) {
             ++Record().releasesPastZero;
-            return 0;
+            return reported;
         }
         LONG count = InterlockedDecrement(&m_refs);
         if (count == 0)
             ++Record().destroyed;
-        return static_cast<ULONG>(count);
+        return reported ? reported : static_cast<ULONG>(count);
     }
 
     STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) override {

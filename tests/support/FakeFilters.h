@@ -17,6 +17,9 @@ struct FakeFilterScript {
     HRESULT createStatus = S_OK; // a failure: the class object makes no filter
     HRESULT joinStatus = S_OK;   // a failure: the graph cannot add the filter
     bool answersPrivate = true;  // QueryInterface for the role's private interface
+    // Release reports 1 whatever the count, as a cached or static object may; the count
+    // itself, and the checks on it, go on as usual.
+    bool releaseReportsOne = false;
     bool hasPropertyPages = false;
     HRESULT getPagesStatus = S_OK;
 
