@@ -118,4 +118,29 @@ TEST_F(VendorSlotsTest, SplitterAndSinkVersionsSitAtTheirSlots) {
     EXPECT_EQ(g_text, text);
 }
 
+// The identifiers as the maker writes them. The program, the fakes and the simulator all
+// share the constants, so only this text catches a one-digit slip that would leave the
+// real filters out of reach.
+TEST(VendorIdentifiersTest, MatchTheMakersText) {
+    const struct {
+        const GUID& id;
+        const wchar_t* text;
+    } ids[] = {
+        {CLSID_ZrcSource, L"{93AB6DE5-D9D3-48F1-9420-AD59FE222141}"},
+        {CLSID_ZrcSplitter, L"{A85D2024-0EDF-4C77-A840-CABBA74DC621}"},
+        {CLSID_ZrcSink, L"{276CDFA2-A951-11D6-99BC-00A0CCDA34F4}"},
+        {IID_ISourcePrivate, L"{41BE36E1-A949-11D6-99BC-00A0CCDA34F4}"},
+        {IID_ISplitterPrivate, L"{97C187A1-A957-11D6-99BC-00A0CCDA34F4}"},
+        {IID_ISinkPrivate, L"{276CDFA1-A951-11D6-99BC-00A0CCDA34F4}"},
+    };
+    for (const auto& id : ids) {
+        wchar_t text[40] = {};
+        ASSERT_EQ(39, StringFromGUID2(id.id, text, 40));
+        EXPECT_STREQ(id.text, text);
+    }
+    EXPECT_STREQ("Tavo ZRC Source", kSourceFilterName);
+    EXPECT_STREQ("Quillon Micro USB-DVR Splitter", kSplitterFilterName);
+    EXPECT_STREQ("Tavo ZRC Sink", kSinkFilterName);
+}
+
 } // namespace
