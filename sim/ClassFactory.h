@@ -6,36 +6,18 @@
 #include <windows.h>
 #include <unknwn.h>
 
-class ClassFactory : public IClassFactory {
+#include "ComObject.h"
+
+class ClassFactory : public ComObject<IClassFactory> {
 public:
-    // Creates a new object and returns riid of it in *ppv.
+    // Creates a new object and returns riid of it in *ppv; never throws.
     using CreateFunction = HRESULT (*)(REFIID riid, void** ppv);
 
     explicit ClassFactory(CreateFunction create, LONG* serverLocks = nullptr)
         : m_create(create), m_serverLocks(serverLocks) {
         LockServer(TRUE);
     }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refCount); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG count = InterlockedDecrement(&m_refCount);
-        if (count == 0)
-            delete this;
-        return count;
-    }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv)
             return E_POINTER;
@@ -54,10 +36,16 @@ public:
         return S_OK;
     }
 
-private:
-    virtual ~ClassFactory() { LockServer(FALSE); }
+protected:
+    void* FindInterface(REFIID riid) override {
+        if (riid == IID_IUnknown || riid == IID_IClassFactory)
+            return static_cast<IClassFactory*>(this);
+        return nullptr;
+    }
 
-    LONG m_refCount = 1;
+private:
+    ~ClassFactory() override { LockServer(FALSE); }
+
     CreateFunction m_create;
     LONG* m_serverLocks;
 };

@@ -6,27 +6,8 @@
 namespace {
 
 // The graph manager enumerates a filter's pins when it removes the filter.
-class EmptyPinEnum : public IEnumPins {
+class EmptyPinEnum : public ComObject<IEnumPins> {
 public:
-    virtual ~EmptyPinEnum() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IEnumPins) {
-            *ppv = static_cast<IEnumPins*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refCount); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG count = InterlockedDecrement(&m_refCount);
-        if (count == 0)
-            delete this;
-        return count;
-    }
     STDMETHODIMP Next(ULONG, IPin** pins, ULONG* fetched) override {
         if (pins)
             *pins = nullptr;
@@ -37,14 +18,16 @@ public:
     STDMETHODIMP Skip(ULONG count) override { return count == 0 ? S_OK : S_FALSE; }
     STDMETHODIMP Reset() override { return S_OK; }
     STDMETHODIMP Clone(IEnumPins** ppEnum) override {
-        if (!ppEnum)
-            return E_POINTER;
-        *ppEnum = new EmptyPinEnum;
-        return S_OK;
+        return HandOut(new (std::nothrow) EmptyPinEnum, IID_IEnumPins,
+                       reinterpret_cast<void**>(ppEnum));
     }
 
-private:
-    LONG m_refCount = 1;
+protected:
+    void* FindInterface(REFIID riid) override {
+        if (riid == IID_IUnknown || riid == IID_IEnumPins)
+            return static_cast<IEnumPins*>(this);
+        return nullptr;
+    }
 };
 
 } // namespace
@@ -61,27 +44,6 @@ void* PinlessFilter::FindInterface(REFIID riid) {
         riid == IID_IBaseFilter)
         return static_cast<IBaseFilter*>(this);
     return nullptr;
-}
-
-STDMETHODIMP PinlessFilter::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = FindInterface(riid);
-    if (!*ppv)
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) PinlessFilter::AddRef() {
-    return InterlockedIncrement(&m_refCount);
-}
-
-STDMETHODIMP_(ULONG) PinlessFilter::Release() {
-    LONG count = InterlockedDecrement(&m_refCount);
-    if (count == 0)
-        delete this;
-    return count;
 }
 
 STDMETHODIMP PinlessFilter::GetClassID(CLSID* pClassID) {
@@ -132,10 +94,8 @@ STDMETHODIMP PinlessFilter::GetSyncSource(IReferenceClock** pClock) {
 }
 
 STDMETHODIMP PinlessFilter::EnumPins(IEnumPins** ppEnum) {
-    if (!ppEnum)
-        return E_POINTER;
-    *ppEnum = new EmptyPinEnum;
-    return S_OK;
+    return HandOut(new (std::nothrow) EmptyPinEnum, IID_IEnumPins,
+                   reinterpret_cast<void**>(ppEnum));
 }
 
 STDMETHODIMP PinlessFilter::FindPin(LPCWSTR, IPin** ppPin) {

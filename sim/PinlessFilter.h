@@ -5,16 +5,12 @@
 #include <windows.h>
 #include <strmif.h>
 
-class PinlessFilter : public IBaseFilter {
+#include "ComObject.h"
+
+class PinlessFilter : public ComObject<IBaseFilter> {
 public:
     explicit PinlessFilter(REFCLSID clsid);
-    PinlessFilter(const PinlessFilter&) = delete;
-    PinlessFilter& operator=(const PinlessFilter&) = delete;
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     // IPersist
     STDMETHODIMP GetClassID(CLSID* pClassID) override;
     // IMediaFilter
@@ -35,12 +31,11 @@ public:
     IFilterGraph* Graph() const { return m_pGraph; }
 
 protected:
-    virtual ~PinlessFilter();
-    // A derived filter returns its own interface for riid (without a reference), or null.
-    virtual void* FindInterface(REFIID riid);
+    ~PinlessFilter() override;
+    // The filter's interfaces; a derived filter adds its own and passes the rest on here.
+    void* FindInterface(REFIID riid) override;
 
 private:
-    LONG m_refCount = 1;
     CLSID m_clsid;
     FILTER_STATE m_state = State_Stopped;
     IFilterGraph* m_pGraph = nullptr;

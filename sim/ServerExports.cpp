@@ -86,12 +86,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
         return E_POINTER;
     *ppv = nullptr;
     for (const ServedFilter& filter : kFilters) {
-        if (clsid == *filter.clsid) {
-            ClassFactory* factory = new ClassFactory(filter.create, &g_serverLocks);
-            HRESULT hr = factory->QueryInterface(riid, ppv);
-            factory->Release();
-            return hr;
-        }
+        if (clsid == *filter.clsid)
+            return HandOut(new (std::nothrow) ClassFactory(filter.create, &g_serverLocks), riid,
+                           ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

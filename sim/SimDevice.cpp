@@ -58,6 +58,11 @@ std::string SimDevice::VersionString(SimFilterRole role) const {
     return m_settings.Get(keys[static_cast<int>(role)]);
 }
 
+void SimDevice::RecordSourceOverlap() {
+    m_settings.SetNumber("source_overlaps", m_settings.GetNumber("source_overlaps") + 1);
+    m_settings.Save();
+}
+
 HRESULT SimDevice::FlashUpdate(const void* updateArgs) {
     if (!updateArgs)
         return E_POINTER;

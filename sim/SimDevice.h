@@ -31,6 +31,10 @@ public:
     // Records the byte; returns the configured status.
     HRESULT SetByte(BYTE value);
     std::string VersionString(SimFilterRole role) const;
+    // How long the Source filter takes to let go of the device at its last release.
+    DWORD ReleaseMs() const { return m_settings.GetNumber("release_ms"); }
+    // Counts a Source filter made while another one in the same process held the device.
+    void RecordSourceOverlap();
 
     // Programs the flash from the staging file named at the start of updateArgs and
     // records the window handle at offset 260. Checks the whole file before the first

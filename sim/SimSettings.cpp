@@ -20,6 +20,7 @@ const SimSettingInfo kKnownSettings[] = {
     {"flash_ms", "30000", "duration of a flash, ms"},
     {"slow_flash_ms", "210000", "duration of a flash under fault_slow_flash, ms"},
     {"read_ms", "3000", "duration of a flash read, ms"},
+    {"release_ms", "0", "time the Source filter takes to let go of the device, ms"},
     {"power_loss_percent", "50", "share of the flash programmed before the power is lost"},
     {"fault_flash_fails", "0", "1: a flash fails at once, flash untouched"},
     {"fault_slow_flash", "0", "1: a flash takes slow_flash_ms"},
@@ -34,6 +35,7 @@ const SimSettingInfo kKnownSettings[] = {
     {"last_flash_window", "", "recorded: handle passed to the last flash"},
     {"last_flash_window_valid", "", "recorded: 1 if that handle was a window"},
     {"last_flash_status", "", "recorded: status of the last flash"},
+    {"source_overlaps", "0", "recorded: Source filters made while another held the device"},
 };
 
 const SimSettingInfo* FindKnown(const std::string& key) {

@@ -4,16 +4,34 @@
 
 #include <cstdio>
 
-SourceFilter::SourceFilter() : PinlessFilter(CLSID_ZrcSource), m_private{{MethodTable()}, this} {}
+namespace {
+
+// Source filters of this process that hold the device: from creation until the end of
+// their release time.
+LONG g_liveSources = 0;
+
+} // namespace
+
+SourceFilter::SourceFilter(DWORD releaseMs)
+    : PinlessFilter(CLSID_ZrcSource), m_private{{MethodTable()}, this}, m_releaseMs(releaseMs),
+      m_sharesDevice(InterlockedIncrement(&g_liveSources) > 1) {}
+
+SourceFilter::~SourceFilter() {
+    Sleep(m_releaseMs);
+    InterlockedDecrement(&g_liveSources);
+}
 
 HRESULT SourceFilter::Create(REFIID riid, void** ppv) {
-    HRESULT status = SimDevice().CreationStatus(SimFilterRole::Source);
-    if (FAILED(status))
-        return status;
-    SourceFilter* filter = new SourceFilter;
-    HRESULT hr = filter->QueryInterface(riid, ppv);
-    filter->Release();
-    return hr;
+    return NoThrow([&] {
+        SimDevice device;
+        HRESULT status = device.CreationStatus(SimFilterRole::Source);
+        if (FAILED(status))
+            return status;
+        auto* filter = new (std::nothrow) SourceFilter(device.ReleaseMs());
+        if (filter && filter->m_sharesDevice)
+            device.RecordSourceOverlap();
+        return HandOut(filter, riid, ppv);
+    });
 }
 
 void* SourceFilter::FindInterface(REFIID riid) {
@@ -66,51 +84,57 @@ ULONG SourceFilter::ReleaseThunk(ISourcePrivate* self) {
 HRESULT SourceFilter::QuerySourceWord(ISourcePrivate*, DWORD* value) {
     if (!value)
         return E_POINTER;
-    *value = SimDevice().SourceWord();
-    return S_OK;
+    return NoThrow([&] {
+        *value = SimDevice().SourceWord();
+        return S_OK;
+    });
 }
 
 HRESULT SourceFilter::ReadyProbe1(ISourcePrivate*) {
-    return SimDevice().Probe(1);
+    return NoThrow([] { return SimDevice().Probe(1); });
 }
 
 HRESULT SourceFilter::ReadyProbe2(ISourcePrivate*) {
-    return SimDevice().Probe(2);
+    return NoThrow([] { return SimDevice().Probe(2); });
 }
 
 HRESULT SourceFilter::ReadyProbe3(ISourcePrivate*) {
-    return SimDevice().Probe(3);
+    return NoThrow([] { return SimDevice().Probe(3); });
 }
 
 HRESULT SourceFilter::GetMicrocodeVersion(ISourcePrivate*, DWORD* version) {
     if (!version)
         return E_POINTER;
-    *version = SimDevice().MicrocodeVersion();
-    return S_OK;
+    return NoThrow([&] {
+        *version = SimDevice().MicrocodeVersion();
+        return S_OK;
+    });
 }
 
 HRESULT SourceFilter::QuerySourceFlag(ISourcePrivate*) {
-    return SimDevice().QueryFlag();
+    return NoThrow([] { return SimDevice().QueryFlag(); });
 }
 
 HRESULT SourceFilter::SetSourceByte(ISourcePrivate*, BYTE value) {
-    return SimDevice().SetByte(value);
+    return NoThrow([&] { return SimDevice().SetByte(value); });
 }
 
 HRESULT SourceFilter::GetVersionString(ISourcePrivate* self, char** text) {
     if (!text)
         return E_POINTER;
     SourceFilter* filter = decltype(m_private)::OwnerOf(self);
-    std::snprintf(filter->m_versionText, sizeof(filter->m_versionText), "%s",
-                  SimDevice().VersionString(SimFilterRole::Source).c_str());
-    *text = filter->m_versionText;
-    return S_OK;
+    return NoThrow([&] {
+        std::snprintf(filter->m_versionText, sizeof(filter->m_versionText), "%s",
+                      SimDevice().VersionString(SimFilterRole::Source).c_str());
+        *text = filter->m_versionText;
+        return S_OK;
+    });
 }
 
 HRESULT SourceFilter::FlashUpdate(ISourcePrivate*, void* updateArgs) {
-    return SimDevice().FlashUpdate(updateArgs);
+    return NoThrow([&] { return SimDevice().FlashUpdate(updateArgs); });
 }
 
 HRESULT SourceFilter::ReadFlashWord(ISourcePrivate*, DWORD address, DWORD* value) {
-    return SimDevice().ReadFlashWord(address, value);
+    return NoThrow([&] { return SimDevice().ReadFlashWord(address, value); });
 }

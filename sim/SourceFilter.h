@@ -1,5 +1,8 @@
 #pragma once
-// The simulated Source filter: answers ISourcePrivate from the simulated device.
+// The simulated Source filter: answers ISourcePrivate from the simulated device. While
+// it lives it holds the device; its last release lets go of it only after the device's
+// release time, and a Source filter made while another in this process holds the device
+// is recorded (source_overlaps).
 #include "PinlessFilter.h"
 #include "ServerLock.h"
 #include "VendorBinding.h"
@@ -12,7 +15,8 @@ protected:
     void* FindInterface(REFIID riid) override;
 
 private:
-    SourceFilter();
+    explicit SourceFilter(DWORD releaseMs);
+    ~SourceFilter() override;
 
     static HRESULT STDMETHODCALLTYPE QueryInterfaceThunk(ISourcePrivate* self, REFIID riid,
                                                          void** ppv);
@@ -35,4 +39,6 @@ private:
     VendorBinding<ISourcePrivate, SourceFilter> m_private;
     // The version text handed out stays owned by the filter until the next call.
     char m_versionText[256] = {};
+    DWORD m_releaseMs;
+    bool m_sharesDevice;
 };

@@ -15,13 +15,12 @@ public:
     using MethodTableType = typename Traits::MethodTable;
 
     static HRESULT Create(REFIID riid, void** ppv) {
-        HRESULT status = SimDevice().CreationStatus(Traits::kRole);
-        if (FAILED(status))
-            return status;
-        auto* filter = new VersionFilter;
-        HRESULT hr = filter->QueryInterface(riid, ppv);
-        filter->Release();
-        return hr;
+        return NoThrow([&] {
+            HRESULT status = SimDevice().CreationStatus(Traits::kRole);
+            if (FAILED(status))
+                return status;
+            return HandOut(new (std::nothrow) VersionFilter, riid, ppv);
+        });
     }
 
 protected:
@@ -62,10 +61,12 @@ private:
         if (!text)
             return E_POINTER;
         VersionFilter* filter = Binding::OwnerOf(self);
-        std::snprintf(filter->m_versionText, sizeof(filter->m_versionText), "%s",
-                      SimDevice().VersionString(Traits::kRole).c_str());
-        *text = filter->m_versionText;
-        return S_OK;
+        return NoThrow([&] {
+            std::snprintf(filter->m_versionText, sizeof(filter->m_versionText), "%s",
+                          SimDevice().VersionString(Traits::kRole).c_str());
+            *text = filter->m_versionText;
+            return S_OK;
+        });
     }
 
     ServerLock m_serverLock;
