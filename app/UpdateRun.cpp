@@ -13,6 +13,7 @@
 #include "UpdateThreadArgs.h"
 
 UpdateThreadArgs g_updateThreadArgs;
+UpdateWorkerReport g_updateWorkerReport;
 
 namespace {
 
@@ -37,11 +38,19 @@ UINT UpdateThreadProc(LPVOID param) {
     if (SUCCEEDED(hrCom))
         CoUninitialize();
 
+    g_updateWorkerReport.result = nResult;
+    g_updateWorkerReport.finished = true;
     PostMessageA(pArgs->hNotifyWnd, WM_UPDATE_DONE, static_cast<WPARAM>(nResult), 0);
     return static_cast<UINT>(nResult);
 }
 
 void CUpdaterDlg::OnUpdateClicked() {
+    // Only a press of the enabled button starts a run. A click posted by another program
+    // while it is disabled (during the run, or after the one run a program start allows)
+    // must not reach the device or touch the log.
+    if (!m_btnUpdate.IsWindowEnabled())
+        return;
+
     // An early stop leaves Update disabled for the rest of the program run.
     auto endRunEarly = [this](const char* message) {
         ClearStatus();
@@ -87,6 +96,7 @@ void CUpdaterDlg::OnUpdateClicked() {
     AppendStatus("Updating Flash... ");
 
     g_updateThreadArgs.hNotifyWnd = GetSafeHwnd();
+    g_updateWorkerReport.finished = false;
     if (!AfxBeginThread(UpdateThreadProc, &g_updateThreadArgs, 0, 0, 0, nullptr)) {
         endRunEarly("Ready...\r\n");
         return;
@@ -99,17 +109,20 @@ void CUpdaterDlg::OnUpdateClicked() {
     SetTimer(TIMER_PROGRESS, PROGRESS_PERIOD_MS, nullptr);
 }
 
-LRESULT CUpdaterDlg::OnUpdateDone(WPARAM wParam, LPARAM) {
-    // Only the worker of this run may end it; a stray message changes nothing.
-    if (!m_bUpdateRunning)
+LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
+    // Only the worker of this run, once it has finished, ends the run, and its result comes
+    // from its report: a message forged by another program (mid-flash it would delete the
+    // staging file the device is reading and let Exit end the program) changes nothing.
+    if (!m_bUpdateRunning || !g_updateWorkerReport.finished)
         return 0;
+    const int nResult = g_updateWorkerReport.result;
 
     KillTimer(TIMER_PROGRESS);
     m_progress.SetPos(100);
     DeselectStatus();
     AppendStatus("Done!\r\n");
 
-    if (wParam == 1) {
+    if (nResult == 1) {
         m_strCurrentVersion = "****";
         SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
         AppendStatus("Verifing Flash Version...\r\n");
@@ -139,7 +152,8 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM wParam, LPARAM) {
 }
 
 void CUpdaterDlg::OnOK() {
-    if (!m_bUpdateRunning)
+    // Exit is disabled for the whole run, so this refuses Enter and forged clicks too.
+    if (m_btnExit.IsWindowEnabled())
         CDialog::OnOK();
 }
 

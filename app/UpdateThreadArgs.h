@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 
 // Keeps the handle at offset 260 in the 64-bit build too, so both builds hand the
@@ -27,6 +28,15 @@ extern UpdateThreadArgs g_updateThreadArgs;
 // Posted by the worker to hNotifyWnd when the flash operation has ended;
 // wParam is its result (1 success, 0 failure), lParam 0.
 constexpr UINT WM_UPDATE_DONE = WM_APP + 1;
+
+// What the worker of this run reports, written before it posts WM_UPDATE_DONE. Any
+// program can post that message, so the dialog takes the end of the run and its result
+// from here, never from the message.
+struct UpdateWorkerReport {
+    std::atomic<bool> finished{false}; // set last, once the worker's link is gone
+    std::atomic<int> result{0};        // the flash command's result
+};
+extern UpdateWorkerReport g_updateWorkerReport;
 
 // The dialog timer that moves the progress bar while the worker runs.
 constexpr UINT_PTR TIMER_PROGRESS = 7;

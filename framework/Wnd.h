@@ -19,6 +19,7 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
 
     BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     void SetWindowText(const char* text) { ::SetWindowText(m_hWnd, text); }
     void SetDlgItemText(int id, const char* text) { ::SetDlgItemText(m_hWnd, id, text); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }

@@ -9,6 +9,8 @@ namespace {
 
 const char kRunnerProp[] = "zrc.test.runner";
 const char kOldProcProp[] = "zrc.test.oldproc";
+// Posted to the status log behind other messages; its lParam is an event to set.
+constexpr UINT kFlushMessage = WM_APP + 0x100;
 
 DialogRunner* RunnerOf(HWND hwnd) {
     return static_cast<DialogRunner*>(GetPropA(hwnd, kRunnerProp));
@@ -20,6 +22,10 @@ LRESULT CallOld(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK StatusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kFlushMessage) {
+        SetEvent(reinterpret_cast<HANDLE>(lParam));
+        return 0;
+    }
     if (message == EM_REPLACESEL && lParam)
         RunnerOf(hwnd)->RecordStatus(reinterpret_cast<const char*>(lParam));
     else if (message == WM_CLEAR)
@@ -156,6 +162,18 @@ bool DialogRunner::WaitForStatus(const std::string& text, DWORD timeoutMs) const
 
 bool DialogRunner::WaitForExit(DWORD timeoutMs) const {
     return WaitForSingleObject(m_thread, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool DialogRunner::Flush() const {
+    // Posted messages of one thread are handled in order: once this one is, so are the
+    // ones posted before it.
+    HANDLE handled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PostMessageA(GetDlgItem(m_hWnd, IDC_STATUS), kFlushMessage, 0,
+                 reinterpret_cast<LPARAM>(handled));
+    bool done = WaitForSingleObject(handled, 10000) == WAIT_OBJECT_0;
+    if (done)
+        CloseHandle(handled);
+    return done;
 }
 
 std::vector<std::string> DialogRunner::StatusLog() const {

@@ -43,6 +43,8 @@ public:
     bool WaitForStatus(const std::string& text, DWORD timeoutMs) const;
     // Waits until the dialog's thread has ended.
     bool WaitForExit(DWORD timeoutMs) const;
+    // Waits until the dialog has handled every message posted to it before this call.
+    bool Flush() const;
 
     // Texts appended to the status log, with "<clear>" for each clearing.
     std::vector<std::string> StatusLog() const;

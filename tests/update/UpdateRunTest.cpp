@@ -149,6 +149,9 @@ TEST_F(UpdateRunTest, SuccessfulFlashReadsTheVersionBackAndRemovesTheStagingFile
     WriteFirmwareImage(kImage, kImageSize, 0x0214);
     DialogRunner dialog;
     OpenReady(dialog);
+    // The device takes a while to let go of a filter: the read-back's link must not be
+    // made before the worker's link is gone.
+    Configure({{"release_ms", "500"}});
 
     dialog.Click(IDC_UPDATE);
     ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
@@ -169,8 +172,11 @@ TEST_F(UpdateRunTest, SuccessfulFlashReadsTheVersionBackAndRemovesTheStagingFile
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
     EXPECT_EQ(Recorded("last_flash_window"), window);
     EXPECT_EQ(Recorded("last_flash_window_valid"), "1");
+    EXPECT_EQ(Recorded("source_overlaps"), "0");
 
-    // A flash shorter than one tick: the bar goes from 0 to 100 and back to 0.
+    // A flash shorter than one tick: the bar goes from 0 to 100 and back to 0, and stays
+    // there once the progress timer is gone.
+    Sleep(2 * PROGRESS_PERIOD_MS + 500);
     EXPECT_EQ(dialog.ProgressLog(), (std::vector<int>{0, 100, 0}));
 }
 
@@ -227,9 +233,40 @@ TEST_F(UpdateRunTest, DoneMessageWithoutARunChangesNothing) {
     OpenReady(dialog);
 
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
-    Sleep(300);
+    ASSERT_TRUE(dialog.Flush());
     EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Ready.\r\n");
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
+}
+
+// What any program can post: a done message claiming success and clicks on the disabled
+// buttons, during the flash and after the run. None of it reaches the device or changes
+// what the dialog shows; the verdict comes from the flash itself.
+TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
+    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    Configure({{"flash_ms", "2000"}, {"fault_power_loss", "1"}});
+    DialogRunner dialog;
+    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
+
+    PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
+    for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
+        dialog.Click(button);
+    ASSERT_TRUE(dialog.Flush());
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
+    EXPECT_EQ(FileSize(kStaging), kStagingSize);
+    for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
+        EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
+    EXPECT_EQ(FindThreadWindow("About ZRC Flash Updater", dialog.ThreadId()), nullptr);
+
+    const char verdict[] = "Updating Flash... Done!\r\nUpdate NG.\r\n";
+    ASSERT_TRUE(dialog.WaitForStatus(verdict, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.Flush());
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), verdict);
+    EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
+              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
+                   "Update NG.\r\n"}));
+    EXPECT_EQ(Recorded("flash_count"), "1");
+    ExpectFinishedButtons(dialog);
 }
 
 // --- Closing and the end of the session -------------------------------------------

@@ -38,6 +38,7 @@ const char kUsageText[] =
     "  progress TITLE ID                           print a progress bar's position\n"
     "  click TITLE ID                              post a click to an enabled button\n"
     "  close TITLE [message|sysmenu|escape|altf4]  post a close request (default message)\n"
+    "  post TITLE MESSAGE WPARAM [LPARAM]          post any message, as another program can\n"
     "  watch TITLE ID TIMEOUT-MS UNTIL...          print each new text of a control until\n"
     "                                              it equals one of the UNTIL texts\n"
     "Texts take \\r, \\n, \\t and \\\\; printed texts are written the same way.\n";
@@ -143,6 +144,16 @@ int Run(const Arguments& args, const std::string& desktop) {
         return PrintedResult(UiWindow::WaitGone(args.words[1], timeout));
     if (command == "close" && (count == 2 || count == 3))
         return Close(args.words[1], count == 3 ? args.words[2] : "message");
+    long message = 0, wParam = 0, lParam = 0;
+    if (command == "post" && (count == 4 || count == 5) && args.Number(2, message) &&
+        args.Number(3, wParam) && (count == 4 || args.Number(4, lParam))) {
+        UiWindow window = FindOrReport(args.words[1]);
+        if (!window.Exists())
+            return kNotFound;
+        return PrintedResult(PostMessageA(window.Handle(), static_cast<UINT>(message),
+                                          static_cast<WPARAM>(wParam),
+                                          static_cast<LPARAM>(lParam)) != FALSE);
+    }
     if (count < 3 || !args.Number(2, id))
         return kUsage;
 
