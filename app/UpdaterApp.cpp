@@ -19,9 +19,19 @@ BOOL CUpdaterApp::InitInstance() {
     Enable3dControls();
 
     if (HWND capture = FindWindowA(nullptr, kCaptureWindowTitle)) {
+        // A minimized window raised in the Z order still shows nothing: restore it first,
+        // so the user sees why the updater did not start. Asynchronously, so that a capture
+        // application that does not answer cannot hold the updater.
+        if (IsIconic(capture))
+            ShowWindowAsync(capture, SW_RESTORE);
         SetWindowPos(capture, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
         return FALSE;
     }
+
+    // The device reads block the dialog thread for seconds. Windows would turn the window
+    // into a "Not Responding" ghost and offer to end the program, which mid-update is the
+    // worst advice; the dialog paints each status before it blocks instead.
+    DisableProcessWindowsGhosting();
 
     CUpdaterDlg dlg(nullptr);
     m_pMainWnd = &dlg;

@@ -16,13 +16,28 @@ const char kNoVersionYet[] = "----";
 const char kNewVersion[] = "0214";
 const char kAcceptedVersion[] = "0211";
 
-// The Update button's face: the system's default face, bold and larger than the dialog font.
+// The Update button's face: the system's default face, bold and 15 pixels high at 96 DPI,
+// scaled with the system DPI like every other text of the dialog.
 CFont* CreateUpdateFont() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
     auto* pFont = new CFont;
-    pFont->CreateFont(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    pFont->CreateFont(MulDiv(15, dpi > 0 ? dpi : 96, 96), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_DONTCARE, nullptr);
     return pFont;
+}
+
+// The application icon at a size the system uses: the image made for that size, or the
+// nearest one scaled, rather than the 32-pixel image shrunk or stretched by the window.
+// Not shared: a shared icon is cached by image, so at 144 DPI the small icon would come
+// back at the big one's size. The caller destroys it.
+HICON LoadAppIcon(int cxMetric, int cyMetric) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                         IMAGE_ICON, GetSystemMetrics(cxMetric),
+                                         GetSystemMetrics(cyMetric), LR_DEFAULTCOLOR));
 }
 
 } // namespace
@@ -43,13 +58,18 @@ const MessageMap* CUpdaterDlg::GetMessageMap() const {
 }
 
 CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
-    : CDialog(IDD, pParent),
-      m_hIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))) {
+    : CDialog(IDD, pParent), m_hIcon(LoadAppIcon(SM_CXICON, SM_CYICON)),
+      m_hSmallIcon(LoadAppIcon(SM_CXSMICON, SM_CYSMICON)) {
     m_pUpdateFont = CreateUpdateFont();
 }
 
 CUpdaterDlg::~CUpdaterDlg() {
     delete m_pUpdateFont;
+    // The window that showed the icons is gone by now.
+    if (m_hSmallIcon)
+        DestroyIcon(m_hSmallIcon);
+    if (m_hIcon)
+        DestroyIcon(m_hIcon);
 }
 
 void CUpdaterDlg::DoDataExchange(CDataExchange* pDX) {
@@ -72,7 +92,7 @@ BOOL CUpdaterDlg::OnInitDialog() {
         WM_SETFONT, reinterpret_cast<WPARAM>(m_pUpdateFont ? m_pUpdateFont->m_hObject : nullptr),
         TRUE);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hSmallIcon));
 
     m_dwSourceWord = 0;
     m_dwMicrocodeVersion = 0;

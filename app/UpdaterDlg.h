@@ -31,7 +31,8 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void PostNcDestroy() override;
     BOOL OnInitDialog() override;
-    // Exit, Escape and the close box are refused while the flash worker runs.
+    // Exit and Enter act only while the Exit button is enabled; Escape and the close box
+    // are refused while the flash worker runs.
     void OnOK() override;
     void OnCancel() override;
 
@@ -80,7 +81,10 @@ protected:
     std::string m_strCurrentVersion;  // the device's flash version, as shown
     std::string m_strAcceptedVersion; // the one older version an update may start from
     std::string m_strNewVersion;      // the version this build installs
-    HICON m_hIcon;                    // shared resource icon, never destroyed
+    // The application icon at the system's big and small icon sizes; owned, destroyed
+    // with the dialog object.
+    HICON m_hIcon;
+    HICON m_hSmallIcon;
     // True from the start of the flash worker until WM_UPDATE_DONE; close requests are
     // refused meanwhile, so the program cannot end while the flash is being written.
     bool m_bUpdateRunning = false;

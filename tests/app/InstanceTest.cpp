@@ -137,6 +137,8 @@ public:
     CaptureStandIn& operator=(const CaptureStandIn&) = delete;
 
     bool Created() const { return m_capture && m_cover; }
+    void Minimize() const { ShowWindow(m_capture, SW_MINIMIZE); }
+    bool Minimized() const { return IsIconic(m_capture) != FALSE; }
     // True when the stand-in lies above the window that was created over it.
     bool CaptureOnTop() const {
         for (HWND hwnd = GetWindow(m_capture, GW_HWNDNEXT); hwnd;
@@ -185,11 +187,21 @@ TEST(InstanceTest, SecondCopyEndsSilentlyWhileTheFirstRunsOn) {
 
 TEST(InstanceTest, CaptureApplicationIsRaisedInsteadOfRunning) {
     {
+        // Minimized, it is restored as well, so the user sees why the updater did not start.
         CaptureStandIn capture(kCaptureTitle);
         ASSERT_TRUE(capture.Created());
         ASSERT_FALSE(capture.CaptureOnTop());
+        capture.Minimize();
+        ASSERT_TRUE(capture.Minimized());
 
         ASSERT_NO_FATAL_FAILURE(StartCopyThatEndsWithoutWindow());
+        // The restore reaches the stand-in as a message of its own thread.
+        DWORD start = GetTickCount();
+        while (capture.Minimized() && GetTickCount() - start < kStartTimeoutMs) {
+            PumpMessages();
+            Sleep(20);
+        }
+        EXPECT_FALSE(capture.Minimized());
         EXPECT_TRUE(capture.CaptureOnTop());
     }
     // Once the capture application has gone, the updater runs: the refused copy did

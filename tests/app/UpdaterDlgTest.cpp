@@ -7,7 +7,9 @@
 #include <uuids.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "ClassFactory.h"
 #include "DeviceLink.h"
@@ -287,6 +289,54 @@ TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
     Run(dlg, driver);
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadyProbe1"));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadFlashWord"));
+}
+
+// A Splitter whose Release always reports 1 (a cached or static object) must not hold up
+// the start-up link's Close: the dialog still shows, checks the device and closes.
+TEST_F(UpdaterDlgTest, SplitterThatNeverReportsZeroDoesNotHoldTheStart) {
+    Script(FakeRole::Splitter).releaseReportsOne = true;
+    Source().flashWord = 0x0211;
+    TestUpdaterDlg dlg;
+    DialogDriver driver;
+    driver.Then([&] { return dlg.Text(IDC_STATUS) == "Ready.\r\n"; });
+    Run(dlg, driver);
+}
+
+// The bold Update font is 15 pixels high at 96 DPI and scales with the system DPI, and the
+// icons come at the sizes the system uses. The suite runs this test once more with the
+// prefix at 144 DPI (ZRC_TEST_DPI names it).
+TEST_F(UpdaterDlgTest, FontAndIconsFollowTheSystemDpi) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const char* expected = getenv("ZRC_TEST_DPI")) {
+        ASSERT_EQ(atoi(expected), dpi);
+    }
+
+    TestUpdaterDlg dlg;
+    DialogDriver driver;
+    driver.Then([&] {
+        HWND update = GetDlgItem(dlg.Handle(), IDC_UPDATE);
+        LOGFONTA font = {};
+        EXPECT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(update, WM_GETFONT, 0, 0)),
+                                sizeof font, &font));
+        EXPECT_EQ(MulDiv(15, dpi, 96), font.lfHeight);
+        EXPECT_EQ(FW_BOLD, font.lfWeight);
+        const std::pair<WPARAM, int> icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+        for (const auto& icon : icons) {
+            ICONINFO info = {};
+            EXPECT_TRUE(GetIconInfo(
+                reinterpret_cast<HICON>(SendMessageA(dlg.Handle(), WM_GETICON, icon.first, 0)),
+                &info));
+            BITMAP mask = {};
+            GetObjectA(info.hbmMask, sizeof mask, &mask);
+            EXPECT_EQ(GetSystemMetrics(icon.second), mask.bmWidth);
+            DeleteObject(info.hbmMask);
+            DeleteObject(info.hbmColor);
+        }
+        return true;
+    });
+    Run(dlg, driver);
 }
 
 TEST_F(UpdaterDlgTest, ProgressTimerStepsUpToAHundredAndStops) {
