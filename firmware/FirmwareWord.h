@@ -7,7 +7,8 @@ inline constexpr std::uint16_t FIRMWARE_WORD_MASK = 0x4C2D;
 
 // Descrambles one image word. 0x0000, 0xFFFF, the mask and its complement pass through
 // unchanged, so zero and all-ones words read the same scrambled or not; every other word
-// is XORed with the mask. The rule is its own inverse, so it also scrambles.
+// is XORed with the mask. The rule is its own inverse, so it also scrambles. The staging
+// conversion applies it in bulk (StagingRecords.h); this one-word form is its reference.
 constexpr std::uint16_t DescrambleWord(std::uint16_t word) {
     const auto flipped = static_cast<std::uint16_t>(word ^ FIRMWARE_WORD_MASK);
     // The mask and its complement are the words whose flipped form is 0x0000 or 0xFFFF.

@@ -1,34 +1,27 @@
 #include "StagingFile.h"
 
-#include "FirmwareWord.h"
+#include "StagingRecords.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// One pass converts 64 KiB of image into 128 KiB of records: 32 reads and 32 writes for a
-// whole image instead of one system call per word. The buffers (192 KiB of the dialog
-// thread's 2 MiB stack) need no allocation and reuse pages that are already mapped;
-// multi-megabyte buffers cost more in fresh pages than they save in calls.
-constexpr UINT kChunkBytes = 0x10000;
+// One pass converts 128 KiB of image into 256 KiB of records: 16 reads and 16 writes for a
+// whole image instead of one system call per word. With the word loops this fast the
+// calls are a measurable share: 64 KiB chunks took about 0.15 ms longer. The buffers
+// (384 KiB of the dialog thread's 2 MiB stack) need no allocation and reuse pages that
+// are already mapped; multi-megabyte buffers cost more in fresh pages than they save in
+// calls.
+constexpr UINT kChunkBytes = 0x20000;
 constexpr UINT kChunkRecordBytes = kChunkBytes * 2;
 static_assert(FIRMWARE_IMAGE_LENGTH % kChunkBytes == 0, "whole chunks cover the image");
-
-void ConvertChunk(const unsigned char* image, unsigned char* records) {
-    for (UINT i = 0; i < kChunkBytes / 2; ++i) {
-        const std::uint16_t word =
-            DescrambleWord(static_cast<std::uint16_t>(image[2 * i] | image[2 * i + 1] << 8));
-        records[4 * i] = static_cast<unsigned char>(word & 0xFF);
-        records[4 * i + 1] = 0xFF;
-        records[4 * i + 2] = static_cast<unsigned char>(word >> 8);
-        records[4 * i + 3] = 0xFF;
-    }
-}
+static_assert((kChunkBytes / 2) % RECORD_LOOP_STEP == 0, "whole loop steps cover a chunk");
 
 bool WriteRecords(CFile& image, CFile& staging) {
     unsigned char words[kChunkBytes];
     unsigned char records[kChunkRecordBytes];
+    const RecordLoop loop = FastestRecordLoop();
     ULONGLONG imageLeft = image.GetLength();
     for (ULONGLONG done = 0; done < FIRMWARE_IMAGE_LENGTH; done += kChunkBytes) {
         const UINT wanted = imageLeft < kChunkBytes ? static_cast<UINT>(imageLeft) : kChunkBytes;
@@ -38,7 +31,7 @@ bool WriteRecords(CFile& image, CFile& staging) {
         // Past the end of a shorter image the words read as erased flash.
         std::memset(words + wanted, 0xFF, kChunkBytes - wanted);
         imageLeft -= wanted;
-        ConvertChunk(words, records);
+        ConvertWords(loop, words, kChunkBytes / 2, records);
         if (staging.Write(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }

@@ -1,16 +1,37 @@
 #include "FirmwareWord.h"
+#include "StagingRecords.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
-TEST(DescrambleWord, XorsAllButFourWordsAndIsItsOwnInverse) {
-    for (unsigned w = 0; w <= 0xFFFF; ++w) {
-        const auto word = static_cast<std::uint16_t>(w);
-        const bool passThrough = w == 0x0000 || w == 0xFFFF || w == 0x4C2D || w == 0xB3D2;
-        const std::uint16_t plain = DescrambleWord(word);
-        ASSERT_EQ(passThrough ? word : word ^ 0x4C2D, plain) << std::hex << w;
-        ASSERT_EQ(word, DescrambleWord(plain)) << std::hex << w;
+TEST(WordRule, XorsAllButFourWordsInEveryLoopAndIsItsOwnInverse) {
+    // Every word twice, the second time one place on, so that each word is converted in
+    // both halves of a 32-bit word pair.
+    std::vector<unsigned char> image;
+    for (unsigned i = 0; i < 0x20000; ++i) {
+        const unsigned word = (i + i / 0x10000) & 0xFFFF;
+        image.push_back(static_cast<unsigned char>(word & 0xFF));
+        image.push_back(static_cast<unsigned char>(word >> 8));
+    }
+    const RecordLoop loops[] = {RecordLoop::WordPairs, FastestRecordLoop()};
+    for (const RecordLoop loop : loops) {
+        std::vector<unsigned char> records(2 * image.size());
+        ConvertWords(loop, image.data(), image.size() / 2, records.data());
+        for (std::size_t i = 0; i < image.size() / 2; ++i) {
+            const unsigned w = image[2 * i] | image[2 * i + 1] << 8;
+            const bool passThrough = w == 0x0000 || w == 0xFFFF || w == 0x4C2D || w == 0xB3D2;
+            const unsigned plain = passThrough ? w : w ^ 0x4C2D;
+            const unsigned char expected[4] = {static_cast<unsigned char>(plain & 0xFF), 0xFF,
+                                               static_cast<unsigned char>(plain >> 8), 0xFF};
+            ASSERT_EQ(0, std::memcmp(expected, &records[4 * i], 4))
+                << "loop " << static_cast<int>(loop) << ", word " << std::hex << w;
+            const auto word = static_cast<std::uint16_t>(w);
+            ASSERT_EQ(plain, DescrambleWord(word)) << std::hex << w;
+            ASSERT_EQ(word, DescrambleWord(DescrambleWord(word))) << std::hex << w;
+        }
     }
 }
 
