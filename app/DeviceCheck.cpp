@@ -3,18 +3,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Shown for a flash word whose version bits are all set: a device whose version
-// area was erased, which may always be updated. Also shown while a read-back runs.
-const char kErasedVersion[] = "****";
-// Shown when the flash could not be read: no version is known, and the gate refuses it.
-const char kUnknownVersion[] = "----";
-// As the accepted version, lets the gate pass every version.
-const char kAnyVersion[] = "xxxx";
-
-} // namespace
-
 int CUpdaterDlg::CheckDevice() {
     ClearStatus();
     AppendStatus("Device Check.. ");
@@ -57,7 +45,7 @@ int CUpdaterDlg::ReadFlashVersion() {
 
     if (nResult == 0) {
         // A failed read delivers no word; showing a made-up version could open the gate.
-        m_strCurrentVersion = kUnknownVersion;
+        m_strCurrentVersion = kNoVersion;
     } else {
         char szVersion[8] = {};
         std::snprintf(szVersion, sizeof szVersion, "%04X",

@@ -123,7 +123,7 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
     AppendStatus("Done!\r\n");
 
     if (nResult == 1) {
-        m_strCurrentVersion = "****";
+        m_strCurrentVersion = kErasedVersion;
         SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
         AppendStatus("Verifing Flash Version...\r\n");
         ReadFlashVersion();

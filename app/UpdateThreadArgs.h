@@ -25,10 +25,6 @@ static_assert(sizeof(void*) != 4 || sizeof(UpdateThreadArgs) == 264,
 // only read afterwards.
 extern UpdateThreadArgs g_updateThreadArgs;
 
-// Posted by the worker to hNotifyWnd when the flash operation has ended;
-// wParam is its result (1 success, 0 failure), lParam 0.
-constexpr UINT WM_UPDATE_DONE = WM_APP + 1;
-
 // What the worker of this run reports, written before it posts WM_UPDATE_DONE. Any
 // program can post that message, so the dialog takes the end of the run and its result
 // from here, never from the message.
@@ -37,10 +33,6 @@ struct UpdateWorkerReport {
     std::atomic<int> result{0};        // the flash command's result
 };
 extern UpdateWorkerReport g_updateWorkerReport;
-
-// The dialog timer that moves the progress bar while the worker runs.
-constexpr UINT_PTR TIMER_PROGRESS = 7;
-constexpr UINT PROGRESS_PERIOD_MS = 2000;
 
 // The worker thread: programs the flash through a device link of its own and posts
 // WM_UPDATE_DONE. `param` is the address of g_updateThreadArgs; returns the result.

@@ -1,6 +1,7 @@
 #include "UpdaterApp.h"
 
 #include "UpdaterDlg.h"
+#include "UpdaterIdentity.h"
 
 const MessageMap* CUpdaterApp::GetMessageMap() const {
     static const MessageMapEntry entries[] = {

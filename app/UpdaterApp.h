@@ -7,12 +7,6 @@
 
 #include "WinApp.h"
 
-// Held by the running updater; a second copy finds it and ends.
-inline constexpr char kInstanceMutexName[] = "VELMORA_DIALOG_MUTEX";
-// The whole title of the capture application's main window. While that application
-// has the device, the updater brings it forward instead of running.
-inline constexpr char kCaptureWindowTitle[] = "Corvane - Mpeg Capture";
-
 class CUpdaterApp : public CWinApp {
 public:
     BOOL InitInstance() override;

@@ -7,14 +7,8 @@
 #include "IconPlacement.h"
 #include "OneShotCommand.h"
 #include "PaintDC.h"
-#include "UpdateThreadArgs.h"
 
 namespace {
-
-const char kWindowTitle[] = "TAVO ZRC-MT40 Updater v0214";
-const char kNoVersionYet[] = "----";
-const char kNewVersion[] = "0214";
-const char kAcceptedVersion[] = "0211";
 
 // The Update button's face: the system's default face, bold and 15 pixels high at 96 DPI,
 // scaled with the system DPI like every other text of the dialog.
@@ -97,9 +91,9 @@ BOOL CUpdaterDlg::OnInitDialog() {
     m_dwSourceWord = 0;
     m_dwMicrocodeVersion = 0;
     UpdateData(FALSE);
-    SetWindowText(kWindowTitle);
+    SetWindowText(kMainWindowTitle);
 
-    m_strCurrentVersion = kNoVersionYet;
+    m_strCurrentVersion = kNoVersion;
     SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
     m_strNewVersion = kNewVersion;
     m_strAcceptedVersion = kAcceptedVersion;

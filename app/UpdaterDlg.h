@@ -14,11 +14,8 @@
 #include "Font.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
+#include "UpdaterIdentity.h"
 #include "resource.h"
-
-// Fires once, a second after the dialog opened, and runs the device check.
-constexpr UINT_PTR TIMER_DEVICE_CHECK = 0;
-constexpr UINT DEVICE_CHECK_DELAY_MS = 1000;
 
 class CUpdaterDlg : public CDialog {
 public:

@@ -10,8 +10,15 @@
 # The simulated flash takes this long here (a real one, and the simulator's default,
 # takes about 30 s).
 ZRC_DEMO_FLASH_MS=${ZRC_DEMO_FLASH_MS:-15000}
-ZRC_MAIN_TITLE="TAVO ZRC-MT40 Updater v0214"
-ZRC_ABOUT_TITLE="About ZRC Flash Updater"
+. "$(dirname "${BASH_SOURCE[0]}")/identity.sh"
+ZRC_MAIN_TITLE=$(zrc_text kMainWindowTitle)
+ZRC_ABOUT_TITLE=$(zrc_text ZRC_ABOUT_TITLE)
+ID_STATUS=$(zrc_id IDC_STATUS)
+ID_PROGRESS=$(zrc_id IDC_PROGRESS)
+ID_UPDATE=$(zrc_id IDC_UPDATE)
+ID_ABOUT=$(zrc_id IDC_ABOUT)
+ID_CURRENT_VERSION=$(zrc_id IDC_CURRENT_VERSION)
+ID_NEW_VERSION=$(zrc_id IDC_NEW_VERSION)
 ZRC_DEMO_DESKTOP=ZrcDemo
 ZRC_DEMO_SIZE=640x480
 
@@ -67,7 +74,7 @@ zrc_slug() {
 zrc_watch_status() {
     local timeout=$1 line flash_start=0 status_fd watcher
     shift
-    exec {status_fd}< <(zrc_driver watch "$ZRC_MAIN_TITLE" 1053 "$timeout" "$@" 2>/dev/null)
+    exec {status_fd}< <(zrc_driver watch "$ZRC_MAIN_TITLE" "$ID_STATUS" "$timeout" "$@" 2>/dev/null)
     watcher=$!
     demo_status=
     while :; do
@@ -87,7 +94,7 @@ zrc_watch_status() {
             if [ "$flash_start" -gt 0 ] && [ "$demo_status" = 'Updating Flash... ' ]; then
                 # The bar moves with time alone: one step every 2 s, full after 200 s.
                 local progress
-                progress=$(zrc_driver progress "$ZRC_MAIN_TITLE" 1230 2>/dev/null) || progress=
+                progress=$(zrc_driver progress "$ZRC_MAIN_TITLE" "$ID_PROGRESS" 2>/dev/null) || progress=
                 # 0 after the flash: the completion has already reset the bar.
                 [ "$progress" = 0 ] && progress=
                 echo "  flash under way for $((SECONDS - flash_start)) s${progress:+, progress bar at $progress%}"
@@ -116,11 +123,12 @@ zrc_headless_demo() {
     zrc_shot start
     echo "Device check:"
     zrc_watch_status 60000 'Ready.\r\n' 'Version error.\r\n' 'Device Check.. \r\nUSB Device is Not Ready!!\r\n'
-    echo "  current version: $(zrc_driver get "$ZRC_MAIN_TITLE" 1233)," \
-        "new version: $(zrc_driver get "$ZRC_MAIN_TITLE" 1234)"
+    echo "  current version: $(zrc_driver get "$ZRC_MAIN_TITLE" "$ID_CURRENT_VERSION")," \
+        "new version: $(zrc_driver get "$ZRC_MAIN_TITLE" "$ID_NEW_VERSION")"
 
     local verdict=$demo_status
-    if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" 1013 1 1000 && zrc_driver click "$ZRC_MAIN_TITLE" 1013; then
+    if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" "$ID_UPDATE" 1 1000 &&
+        zrc_driver click "$ZRC_MAIN_TITLE" "$ID_UPDATE"; then
         echo "Update pressed:"
         zrc_watch_status 600000 'Update OK.\r\n' 'Updating Flash... Done!\r\nUpdate NG.\r\n' \
             'USB Device is Not Ready!!\r\n' 'File access error. ' 'File version error. ' 'Ready...\r\n'
@@ -129,9 +137,10 @@ zrc_headless_demo() {
         echo "Update cannot be pressed."
     fi
     local version
-    version=$(zrc_driver get "$ZRC_MAIN_TITLE" 1233) || version="(not read)"
+    version=$(zrc_driver get "$ZRC_MAIN_TITLE" "$ID_CURRENT_VERSION") || version="(not read)"
 
-    if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" 1231 1 5000 && zrc_driver click "$ZRC_MAIN_TITLE" 1231 &&
+    if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" "$ID_ABOUT" 1 5000 &&
+        zrc_driver click "$ZRC_MAIN_TITLE" "$ID_ABOUT" &&
         zrc_driver wait-window "$ZRC_ABOUT_TITLE" 10000; then
         zrc_shot about
         zrc_driver close "$ZRC_ABOUT_TITLE" escape || true

@@ -17,7 +17,7 @@
 #include "FakeFilters.h"
 #include "IconPlacement.h"
 #include "ThreadWindows.h"
-#include "UpdateThreadArgs.h"
+#include "UpdaterIdentity.h"
 #include "UpdaterDlg.h"
 #include "resource.h"
 

@@ -12,7 +12,7 @@
 #include "SimSettings.h"
 #include "TestFolder.h"
 #include "ThreadWindows.h"
-#include "UpdateThreadArgs.h"
+#include "UpdaterIdentity.h"
 #include "resource.h"
 
 namespace {
