@@ -1,6 +1,6 @@
 #include "SimDevice.h"
 
-#include "StagingFile.h"
+#include "SimStagingFile.h"
 #include "StateFolder.h"
 
 #include <cstring>

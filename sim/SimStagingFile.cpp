@@ -1,4 +1,4 @@
-#include "StagingFile.h"
+#include "SimStagingFile.h"
 
 #include "SimFlash.h"
 
