@@ -37,7 +37,3 @@ void CUpdaterDlg::OnAbout() {
 
     about.DoModal();
 }
-
-void CUpdaterDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-    CDialog::OnSysCommand(nID, lParam);
-}

@@ -38,14 +38,14 @@ HICON LoadAppIcon(int cxMetric, int cyMetric) {
 
 const MessageMap* CUpdaterDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
-        OnMessage<&CUpdaterDlg::OnSysCommand>(WM_SYSCOMMAND),
-        OnMessage<&CUpdaterDlg::OnPaint>(WM_PAINT),
-        OnMessage<&CUpdaterDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
-        OnMessage<&CUpdaterDlg::OnTimer>(WM_TIMER),
+        OnWmSysCommand<&CUpdaterDlg::OnSysCommand>(),
+        OnWmPaint<&CUpdaterDlg::OnPaint>(),
+        OnWmQueryDragIcon<&CUpdaterDlg::OnQueryDragIcon>(),
+        OnWmTimer<&CUpdaterDlg::OnTimer>(),
         OnClicked<&CUpdaterDlg::OnUpdateClicked>(IDC_UPDATE),
         OnClicked<&CUpdaterDlg::OnAbout>(IDC_ABOUT),
         OnMessage<&CUpdaterDlg::OnUpdateDone>(WM_UPDATE_DONE),
-        OnMessage<&CUpdaterDlg::OnQueryEndSession>(WM_QUERYENDSESSION),
+        OnWmQueryEndSession<&CUpdaterDlg::OnQueryEndSession>(),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
@@ -142,6 +142,10 @@ void CUpdaterDlg::OnTimer(UINT_PTR nIDEvent) {
             m_progress.StepIt();
     }
     CDialog::OnTimer(nIDEvent);
+}
+
+void CUpdaterDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+    CDialog::OnSysCommand(nID, lParam);
 }
 
 void CUpdaterDlg::OnPaint() {

@@ -5,6 +5,15 @@
 //
 // The dialog holds a device link only while it opens; every later command goes through
 // a link made for that one command (see OneShotCommand.h).
+//
+// Defined in four files, one per concern:
+//   UpdaterDlg.cpp   construction, opening and closing, the data exchange, the timers,
+//                    painting and the status log;
+//   DeviceCheck.cpp  CheckDevice and ReadFlashVersion: the device check and version gate;
+//   UpdateRun.cpp    OnUpdateClicked, OnUpdateDone and the flash worker, with the close
+//                    and end-of-session refusals (OnOK, OnCancel, OnQueryEndSession) that
+//                    guard the run;
+//   AboutDlg.cpp     OnAbout and the About box it shows.
 #include <windows.h>
 
 #include <string>

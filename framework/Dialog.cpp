@@ -66,7 +66,7 @@ const MessageMap* CDialog::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
         OnClicked<&CDialog::OnOK>(IDOK),
         OnClicked<&CDialog::OnCancel>(IDCANCEL),
-        OnMessage<&CDialog::OnCancel>(WM_CLOSE),
+        OnWmClose<&CDialog::OnCancel>(),
     };
     static const MessageMap map(CWnd::GetMessageMap(), entries);
     return &map;

@@ -6,7 +6,7 @@
 //
 //     const MessageMap* CMyDlg::GetMessageMap() const {
 //         static const MessageMapEntry entries[] = {
-//             OnMessage<&CMyDlg::OnTimer>(WM_TIMER),
+//             OnWmTimer<&CMyDlg::OnTimer>(),
 //             OnClicked<&CMyDlg::OnStart>(IDC_START),
 //             OnMessage<&CMyDlg::OnWorkDone>(WM_APP + 1),
 //         };
@@ -14,12 +14,16 @@
 //         return &map;
 //     }
 //
-// Handlers take one of the shapes that Call() below accepts; another shape does not compile.
+// Each system message the framework knows has a binder of its own that names the
+// handler's shape (OnWmTimer takes void OnTimer(UINT_PTR)); a handler of another shape,
+// or one bound to the wrong message's binder, does not compile. OnMessage binds the
+// program's private messages, whose handlers take the raw parameters.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <type_traits>
 
 class CCmdTarget;
 
@@ -74,6 +78,11 @@ namespace message_map_detail {
 template <class Method> struct ClassOf;
 template <class R, class C, class... Args> struct ClassOf<R (C::*)(Args...)> { using type = C; };
 
+// True when Handler is a member function of the shape Signature, e.g. void(UINT_PTR).
+template <auto Handler, class Signature>
+inline constexpr bool kIsHandler =
+    std::is_same_v<decltype(Handler), Signature ClassOf<decltype(Handler)>::type::*>;
+
 // The handler shapes, and how each is called with the message's parameters.
 template <class T> LRESULT Call(T& target, void (T::*handler)(), WPARAM, LPARAM) {
     (target.*handler)();
@@ -104,19 +113,69 @@ template <auto Handler> LRESULT Invoke(CCmdTarget* target, WPARAM wParam, LPARAM
     return Call<T>(*static_cast<T*>(target), Handler, wParam, lParam);
 }
 
-} // namespace message_map_detail
-
-// Binds a window message, e.g. WM_TIMER or a private WM_APP + n message.
-template <auto Handler> MessageMapEntry OnMessage(UINT message) {
-    return {message, false, 0, 0, &message_map_detail::Invoke<Handler>};
+template <auto Handler> MessageMapEntry Entry(UINT message) {
+    return {message, false, 0, 0, &Invoke<Handler>};
 }
 
-// Binds the BN_CLICKED notification of the button with this control id.
+} // namespace message_map_detail
+
+// Binds a private message such as WM_APP + n: LRESULT OnMessage(WPARAM, LPARAM).
+template <auto Handler> MessageMapEntry OnMessage(UINT message) {
+    static_assert(message_map_detail::kIsHandler<Handler, LRESULT(WPARAM, LPARAM)>,
+                  "a private message's handler is LRESULT (WPARAM, LPARAM)");
+    return message_map_detail::Entry<Handler>(message);
+}
+
+// WM_TIMER: void OnTimer(UINT_PTR nIDEvent).
+template <auto Handler> MessageMapEntry OnWmTimer() {
+    static_assert(message_map_detail::kIsHandler<Handler, void(UINT_PTR)>,
+                  "a WM_TIMER handler is void (UINT_PTR timer id)");
+    return message_map_detail::Entry<Handler>(WM_TIMER);
+}
+
+// WM_SYSCOMMAND: void OnSysCommand(UINT nID, LPARAM lParam).
+template <auto Handler> MessageMapEntry OnWmSysCommand() {
+    static_assert(message_map_detail::kIsHandler<Handler, void(UINT, LPARAM)>,
+                  "a WM_SYSCOMMAND handler is void (UINT command, LPARAM)");
+    return message_map_detail::Entry<Handler>(WM_SYSCOMMAND);
+}
+
+// WM_PAINT: void OnPaint().
+template <auto Handler> MessageMapEntry OnWmPaint() {
+    static_assert(message_map_detail::kIsHandler<Handler, void()>, "a WM_PAINT handler is void ()");
+    return message_map_detail::Entry<Handler>(WM_PAINT);
+}
+
+// WM_QUERYDRAGICON: HICON OnQueryDragIcon(), the icon shown while the minimized window is
+// dragged.
+template <auto Handler> MessageMapEntry OnWmQueryDragIcon() {
+    static_assert(message_map_detail::kIsHandler<Handler, HICON()>,
+                  "a WM_QUERYDRAGICON handler is HICON ()");
+    return message_map_detail::Entry<Handler>(WM_QUERYDRAGICON);
+}
+
+// WM_QUERYENDSESSION: BOOL OnQueryEndSession(), FALSE to hold off the end of the session.
+template <auto Handler> MessageMapEntry OnWmQueryEndSession() {
+    static_assert(message_map_detail::kIsHandler<Handler, BOOL()>,
+                  "a WM_QUERYENDSESSION handler is BOOL ()");
+    return message_map_detail::Entry<Handler>(WM_QUERYENDSESSION);
+}
+
+// WM_CLOSE: void OnClose().
+template <auto Handler> MessageMapEntry OnWmClose() {
+    static_assert(message_map_detail::kIsHandler<Handler, void()>, "a WM_CLOSE handler is void ()");
+    return message_map_detail::Entry<Handler>(WM_CLOSE);
+}
+
+// Binds the BN_CLICKED notification of the button with this control id: void OnClick().
 template <auto Handler> MessageMapEntry OnClicked(UINT controlId) {
+    static_assert(message_map_detail::kIsHandler<Handler, void()>, "a click handler is void ()");
     return {WM_COMMAND, true, controlId, BN_CLICKED, &message_map_detail::Invoke<Handler>};
 }
 
-// Binds a command such as ID_HELP: WM_COMMAND with this id and notification code 0.
+// Binds a command such as ID_HELP (WM_COMMAND with this id and notification code 0):
+// void OnCommand().
 template <auto Handler> MessageMapEntry OnCommand(UINT commandId) {
+    static_assert(message_map_detail::kIsHandler<Handler, void()>, "a command handler is void ()");
     return {WM_COMMAND, true, commandId, 0, &message_map_detail::Invoke<Handler>};
 }

@@ -86,7 +86,7 @@ protected:
 
 const MessageMap* TestDialog::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
-        OnMessage<&TestDialog::OnTimer>(WM_TIMER),
+        OnWmTimer<&TestDialog::OnTimer>(),
         OnClicked<&TestDialog::OnStart>(IDC_TEST_START),
         OnMessage<&TestDialog::OnPrivate>(WM_TEST_PRIVATE),
     };
