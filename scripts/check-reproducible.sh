@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# check-reproducible.sh EXE [FOLDER]: builds the product once more, from a copy of the
+# sources in another folder (default build/reproducible, emptied first), and compares
+# its ZrcUpdater.exe with EXE by SHA-256. Prints "reproducible: yes" and exits 0 when
+# they are the same. Only the product is built, and nothing of EXE's build is reused.
+set -eu
+exe=$(realpath "$1")
+. "$(dirname "$0")/session.sh"
+folder=${2:-$PRODUCT_DIR/reproducible}
+
+rm -rf "$folder"
+mkdir -p "$folder/src"
+tar -C "$ZRC_ROOT" --exclude=./.git --exclude='./build*' -c . | tar -C "$folder/src" -x
+# The copy's own sources and toolchain files, in a build folder of a different name.
+ZRC_ROOT=$folder/src ZRC_TARGETS=ZrcUpdater \
+    zrc_configure_build "$folder/second-build" i686-w64-mingw32 -DZRC_BUILD_TESTS=OFF
+
+first=$(sha256sum <"$exe")
+second=$(sha256sum <"$folder/second-build/bin/ZrcUpdater.exe")
+echo "first build:  ${first%% *}  $exe"
+echo "second build: ${second%% *}  $folder/second-build/bin/ZrcUpdater.exe"
+if [ "$first" = "$second" ]; then
+    echo "reproducible: yes"
+else
+    echo "reproducible: no"
+    exit 1
+fi
