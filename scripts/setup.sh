@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need on Debian 12, once. A second run installs nothing.
+# Installs what the build, the tests and the release need on Debian 12, once. A second run
+# installs nothing.
 set -eu
 
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
