@@ -11,7 +11,7 @@
 namespace {
 
 // Windows versions have four parts: project() version 2.1.4 is 2.1.4.0.
-std::string ExpectedVersion() {
+std::string Expected() {
     std::string version = ZRC_PROJECT_VERSION;
     while (std::count(version.begin(), version.end(), '.') < 3) {
         version += ".0";
@@ -24,35 +24,26 @@ std::string Dotted(DWORD high, DWORD low) {
            std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
 }
 
-std::string VersionText(const std::vector<char>& info, const char* name) {
-    const std::string path = std::string("\\StringFileInfo\\040904b0\\") + name;
-    void* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueA(info.data(), path.c_str(), &text, &length) || length == 0) {
-        return "(none)";
-    }
-    return static_cast<const char*>(text);
-}
-
 } // namespace
 
-TEST(VersionResourceTest, VersionInformationIsTheProjectVersion) {
-    const DWORD size = GetFileVersionInfoSizeA(ZRC_PRODUCT_EXE, nullptr);
-    ASSERT_NE(0u, size) << ZRC_PRODUCT_EXE;
-    std::vector<char> info(size);
-    ASSERT_TRUE(GetFileVersionInfoA(ZRC_PRODUCT_EXE, 0, size, info.data()));
-    void* block = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &block, &length));
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(block);
+TEST(VersionResourceTest, VersionInformationAndManifestCarryTheProjectVersion) {
+    std::vector<char> info(GetFileVersionInfoSizeA(ZRC_PRODUCT_EXE, nullptr));
+    ASSERT_FALSE(info.empty()) << ZRC_PRODUCT_EXE;
+    ASSERT_TRUE(GetFileVersionInfoA(ZRC_PRODUCT_EXE, 0, info.size(), info.data()));
+    auto query = [&info](const char* path) {
+        void* value = nullptr;
+        UINT length = 0;
+        return VerQueryValueA(info.data(), path, &value, &length) ? value : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
+    ASSERT_NE(nullptr, fixed);
+    EXPECT_EQ(Expected(), Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+    EXPECT_EQ(Expected(), Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        const void* text = query((std::string("\\StringFileInfo\\040904b0\\") + name).c_str());
+        EXPECT_EQ(Expected(), text ? static_cast<const char*>(text) : "(none)") << name;
+    }
 
-    EXPECT_EQ(ExpectedVersion(), Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
-    EXPECT_EQ(ExpectedVersion(), Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
-    EXPECT_EQ(ExpectedVersion(), VersionText(info, "FileVersion"));
-    EXPECT_EQ(ExpectedVersion(), VersionText(info, "ProductVersion"));
-}
-
-TEST(VersionResourceTest, ManifestIdentityIsTheProjectVersion) {
     HMODULE module = LoadLibraryExA(ZRC_PRODUCT_EXE, nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(nullptr, module) << ZRC_PRODUCT_EXE;
@@ -62,10 +53,7 @@ TEST(VersionResourceTest, ManifestIdentityIsTheProjectVersion) {
                         SizeofResource(module, found));
     }
     FreeLibrary(module);
-
-    const std::string identity = "name=\"Zrc.ZrcUpdater\" version=\"";
-    const size_t start = manifest.find(identity);
-    ASSERT_NE(std::string::npos, start) << manifest;
-    const size_t version = start + identity.size();
-    EXPECT_EQ(ExpectedVersion(), manifest.substr(version, manifest.find('"', version) - version));
+    EXPECT_NE(std::string::npos,
+              manifest.find("name=\"Zrc.ZrcUpdater\" version=\"" + Expected() + "\""))
+        << manifest;
 }
