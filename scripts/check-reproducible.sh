@@ -13,7 +13,7 @@ mkdir -p "$folder/src"
 tar -C "$ZRC_ROOT" --exclude=./.git --exclude='./build*' -c . | tar -C "$folder/src" -x
 # The copy's own sources and toolchain files, in a build folder of a different name.
 ZRC_ROOT=$folder/src ZRC_TARGETS=ZrcUpdater \
-    zrc_configure_build "$folder/second-build" i686-w64-mingw32 -DZRC_BUILD_TESTS=OFF
+    zrc_configure_build "$folder/second-build" product
 
 first=$(sha256sum <"$exe")
 second=$(sha256sum <"$folder/second-build/bin/ZrcUpdater.exe")

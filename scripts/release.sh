@@ -9,7 +9,7 @@ set -eu
 "$ZRC_ROOT/scripts/setup.sh"
 tree=$PRODUCT_DIR/release-tree
 rm -rf "$tree"
-ZRC_TARGETS=ZrcUpdater zrc_configure_build "$tree" i686-w64-mingw32 -DZRC_BUILD_TESTS=OFF
+ZRC_TARGETS=ZrcUpdater zrc_configure_build "$tree" product
 exe=$tree/bin/ZrcUpdater.exe
 "$ZRC_ROOT/scripts/check-pe.sh" "$exe"
 "$ZRC_ROOT/scripts/check-reproducible.sh" "$exe"

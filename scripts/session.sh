@@ -1,6 +1,7 @@
-# Sourced by test.sh and run.sh. Builds the project and brings up what Wine needs for
-# one run (a display and one long-lived wineserver); both are taken down on exit.
-# Only processes started here are stopped, by their PIDs.
+# Sourced by the scripts that build or run the project (test.sh, run.sh, demo.sh, bench.sh,
+# release.sh, check-reproducible.sh). Builds through the presets of CMakePresets.json and
+# brings up what Wine needs for one run (a display and one long-lived wineserver); both
+# are taken down on exit. Only processes started here are stopped, by their PIDs.
 #
 # The product is the 32-bit build in build/. On a machine that cannot execute 32-bit
 # code, the same sources are also built for 64-bit Windows in build/x86_64, and the
@@ -23,14 +24,14 @@ zrc_cleanup() {
 }
 trap zrc_cleanup EXIT
 
-# zrc_configure_build <dir> <toolchain triple> [cmake options...]
+# zrc_configure_build <dir> <configure preset> [cmake options...]
+# Configures <dir> once from the preset (its toolchain, generator and settings), then
+# builds what changed.
 zrc_configure_build() {
-    local dir=$1 triple=$2
+    local dir=$1 preset=$2
     shift 2
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ZRC_ROOT" -B "$dir" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$ZRC_ROOT/cmake/toolchain-$triple.cmake" \
-            -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+        cmake -S "$ZRC_ROOT" --preset "$preset" -B "$dir" "$@" >/dev/null
     fi
     # ZRC_TARGETS (space-separated) narrows the build, for work on one area.
     # shellcheck disable=SC2086
@@ -40,7 +41,7 @@ zrc_configure_build() {
 # Builds the product and selects the tree whose binaries this machine can run.
 zrc_build() {
     "$ZRC_ROOT/scripts/setup.sh"
-    zrc_configure_build "$PRODUCT_DIR" i686-w64-mingw32
+    zrc_configure_build "$PRODUCT_DIR" default
     if "$ZRC_ROOT/scripts/can-run-i386.sh"; then
         RUN_DIR=$PRODUCT_DIR
         export ZRC_WINE_ARCH=win32
@@ -48,8 +49,7 @@ zrc_build() {
         echo "This machine cannot execute 32-bit code: tests run the 64-bit build under 64-bit Wine."
         RUN_DIR=$PRODUCT_DIR/x86_64
         export ZRC_WINE_ARCH=win64
-        zrc_configure_build "$RUN_DIR" x86_64-w64-mingw32 \
-            -DZRC_PRODUCT_EXE="$PRODUCT_DIR/bin/ZrcUpdater.exe"
+        zrc_configure_build "$RUN_DIR" x86_64 -DZRC_PRODUCT_EXE="$PRODUCT_DIR/bin/ZrcUpdater.exe"
     fi
     export WINEPREFIX=$RUN_DIR/wineprefix
     . "$ZRC_ROOT/scripts/wine-env.sh"
