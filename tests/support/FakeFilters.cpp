@@ -266,21 +266,10 @@ constexpr ClassFactory::CreateFunction kCreators[3] = {
 
 FakeVendorFilters::FakeVendorFilters() {
     g_state = new FakeState;
-    m_registered = true;
-    for (int i = 0; i < 3; ++i) {
-        auto* factory = new ClassFactory(kCreators[i]);
-        if (FAILED(CoRegisterClassObject(FilterClsid(static_cast<FakeRole>(i)), factory,
-                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookies[i])))
-            m_registered = false;
-        factory->Release();
-    }
 }
 
 FakeVendorFilters::~FakeVendorFilters() {
-    for (DWORD cookie : m_cookies) {
-        if (cookie)
-            CoRevokeClassObject(cookie);
-    }
+    Revoke();
     // A filter still referenced is left alive, with its state, so a late caller
     // does not touch freed memory.
     if (LiveFilters() == 0) {
@@ -289,6 +278,26 @@ FakeVendorFilters::~FakeVendorFilters() {
         delete g_state;
     }
     g_state = nullptr;
+}
+
+bool FakeVendorFilters::Register() {
+    bool registered = true;
+    for (int i = 0; i < 3; ++i) {
+        auto* factory = new ClassFactory(kCreators[i]);
+        if (FAILED(CoRegisterClassObject(FilterClsid(static_cast<FakeRole>(i)), factory,
+                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookies[i])))
+            registered = false;
+        factory->Release();
+    }
+    return registered;
+}
+
+void FakeVendorFilters::Revoke() {
+    for (DWORD& cookie : m_cookies) {
+        if (cookie)
+            CoRevokeClassObject(cookie);
+        cookie = 0;
+    }
 }
 
 FakeFilterScript& FakeVendorFilters::Script(FakeRole role) {

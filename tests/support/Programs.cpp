@@ -1,0 +1,27 @@
+#include "Programs.h"
+
+#include <windows.h>
+
+std::string BinProgram(const std::string& name) {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length < MAX_PATH ? length : 0);
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
+bool StartBeside(uidriver::ChildProcess& child, const std::string& name,
+                 const std::string& arguments) {
+    return child.Start(std::string(), BinProgram(name), arguments);
+}
+
+int RunBeside(const std::string& name, const std::string& arguments) {
+    uidriver::ChildProcess child;
+    DWORD code = 0;
+    if (!StartBeside(child, name, arguments))
+        return -1;
+    if (!child.WaitForExit(30000, &code)) {
+        child.Terminate();
+        return -1;
+    }
+    return static_cast<int>(code);
+}
