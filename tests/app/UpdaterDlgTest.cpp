@@ -17,6 +17,7 @@
 #include "FakeFilters.h"
 #include "IconPlacement.h"
 #include "UpdaterIdentity.h"
+#include "WaitUntil.h"
 #include "resource.h"
 
 namespace {
@@ -93,7 +94,7 @@ protected:
         options.afterClose = [this] {
             fakes_.Revoke();
             if (graphCookie_)
-                CoRevokeClassObject(graphCookie_);
+                CoRevokeClassObject(std::exchange(graphCookie_, 0));
             HRESULT again = CoInitialize(nullptr);
             EXPECT_EQ(S_FALSE, again);
             if (SUCCEEDED(again))

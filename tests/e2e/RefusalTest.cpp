@@ -97,13 +97,13 @@ class CaptureTest : public UpdaterFixture {
 protected:
     // Shows the stand-in titled `title` and a window over it.
     void ShowCapture(const char* title) {
-        StartBeside("uidriver_testwin.exe", title);
-        m_capture = UiWindow::WaitFor(title, kStartMs, LastProcess().Id()).Handle();
+        m_programs.Start("uidriver_testwin.exe", title);
+        m_capture = UiWindow::WaitFor(title, kStartMs, m_programs.Last().Id()).Handle();
         ASSERT_NE(nullptr, m_capture);
-        StartBeside("uidriver_testwin.exe", "Window over the capture application");
-        m_cover =
-            UiWindow::WaitFor("Window over the capture application", kStartMs, LastProcess().Id())
-                .Handle();
+        m_programs.Start("uidriver_testwin.exe", "Window over the capture application");
+        m_cover = UiWindow::WaitFor("Window over the capture application", kStartMs,
+                                    m_programs.Last().Id())
+                      .Handle();
         ASSERT_NE(nullptr, m_cover);
         ASSERT_FALSE(CaptureOnTop());
     }
@@ -127,7 +127,7 @@ TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
     // The copy ends for the running updater before it looks for the capture application.
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
 
-    ExpectEndsWithoutWindow(StartBeside("ZrcUpdater.exe", ""));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_FALSE(CaptureOnTop());
     ExpectScreen(first, "Ready.\r\n", "0211", true, true, true);
     ExitUpdater(first);
@@ -139,7 +139,7 @@ TEST_F(CaptureTest, TheCaptureApplicationIsRestoredAndRaisedInsteadOfAStart) {
     ShowWindowAsync(m_capture, SW_MINIMIZE);
     ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) != FALSE; }, kStartMs));
 
-    ExpectEndsWithoutWindow(StartBeside("ZrcUpdater.exe", ""));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kStartMs));
     EXPECT_TRUE(CaptureOnTop());
     EXPECT_EQ("0", DeviceRecord("flash_count"));

@@ -23,22 +23,12 @@ const char kTitle[] = "Driver Test Window";
 
 class UiDriverTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        for (auto& child : children_)
-            child->Terminate();
-    }
-
     UiWindow StartWindow() {
-        children_.push_back(std::make_unique<ChildProcess>());
-        ChildProcess& child = *children_.back();
-        if (!StartBeside(child, "uidriver_testwin.exe", kTitle))
-            return UiWindow();
-        return UiWindow::WaitFor(kTitle, 20000, child.Id());
+        return UiWindow::WaitFor(kTitle, 20000,
+                                 programs_.Start("uidriver_testwin.exe", kTitle).Id());
     }
 
-    ChildProcess& LastChild() { return *children_.back(); }
-
-    std::vector<std::unique_ptr<ChildProcess>> children_;
+    StartedPrograms programs_;
 };
 
 TEST_F(UiDriverTest, ReadsTextsAndStatesAndWaitsForAClickedChange) {
@@ -111,7 +101,7 @@ TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
     ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
     ASSERT_TRUE(window.RequestClose(CloseRequest::Escape));
     EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
-    EXPECT_TRUE(LastChild().WaitForExit(10000));
+    EXPECT_TRUE(programs_.Last().WaitForExit(10000));
 }
 
 TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {

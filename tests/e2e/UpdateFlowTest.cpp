@@ -134,7 +134,7 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter)
     DWORD process = window.ProcessId();
     ASSERT_TRUE(window.RequestClose(CloseRequest::SystemMenu));
     EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, process));
-    EXPECT_TRUE(LastProcess().WaitForExit(kGoneMs));
+    EXPECT_TRUE(m_programs.Last().WaitForExit(kGoneMs));
 }
 
 } // namespace

@@ -13,28 +13,15 @@ const char kImage[] = "zrcup0214.bin";
 } // namespace
 
 void UpdaterFixture::SetUp() {
-    SetDevice("flash_ms", "1500");
-    SetDevice("read_ms", "200");
+    m_device.Set({{"flash_ms", "1500"}, {"read_ms", "200"}});
     WriteImage();
 }
 
-void UpdaterFixture::TearDown() {
-    for (auto& process : m_processes)
-        process->Terminate();
-    ExpectImageUnchanged();
-}
-
 void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
-    ChildProcess& updater = StartBeside("ZrcUpdater.exe", "");
+    ChildProcess& updater = m_programs.Start("ZrcUpdater.exe");
     window = UiWindow::WaitFor(kMainWindowTitle, kStartMs, updater.Id());
     ASSERT_TRUE(window.Exists());
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kStartMs));
-}
-
-ChildProcess& UpdaterFixture::StartBeside(const char* program, const std::string& arguments) {
-    m_processes.push_back(std::make_unique<ChildProcess>());
-    EXPECT_TRUE(::StartBeside(*m_processes.back(), program, arguments)) << program;
-    return *m_processes.back();
 }
 
 void UpdaterFixture::ExpectEndsWithoutWindow(const ChildProcess& process) {
@@ -91,10 +78,8 @@ void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     DWORD process = window.ProcessId();
     ASSERT_TRUE(window.Click(IDOK));
     EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, process));
-    for (auto& started : m_processes) {
-        if (started->Id() == process) {
-            EXPECT_TRUE(started->WaitForExit(kGoneMs));
-        }
+    if (ChildProcess* started = m_programs.Find(process)) {
+        EXPECT_TRUE(started->WaitForExit(kGoneMs));
     }
 }
 

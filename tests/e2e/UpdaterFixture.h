@@ -12,6 +12,7 @@
 
 #include "ChildProcess.h"
 #include "FirmwareFiles.h"
+#include "Programs.h"
 #include "ScratchFolder.h"
 #include "SimDeviceState.h"
 #include "UiWindow.h"
@@ -21,16 +22,12 @@
 class UpdaterFixture : public ::testing::Test {
 protected:
     void SetUp() override;
-    // Ends what the test left running and checks that the image was never changed.
-    void TearDown() override;
+    // Checks that the image was never changed.
+    void TearDown() override { ExpectImageUnchanged(); }
 
     // Starts the updater and waits until its status log reads `status`; a fatal failure
     // when the window or the text does not appear. Call inside ASSERT_NO_FATAL_FAILURE.
     void StartShowing(const std::string& status, uidriver::UiWindow& window);
-    // Starts a program that lies beside the test; its windows are not waited for.
-    uidriver::ChildProcess& StartBeside(const char* program, const std::string& arguments);
-    // The process of the last StartShowing or StartBeside.
-    uidriver::ChildProcess& LastProcess() { return *m_processes.back(); }
     // Expects the process to end without ever showing the updater's main window.
     void ExpectEndsWithoutWindow(const uidriver::ChildProcess& process);
 
@@ -62,8 +59,8 @@ protected:
 
     ScratchFolder m_folder;
     SimDeviceState m_device{m_folder.File("device")};
+    StartedPrograms m_programs; // ended before the folder goes
 
 private:
     Bytes m_image; // empty while no image should exist
-    std::vector<std::unique_ptr<uidriver::ChildProcess>> m_processes;
 };

@@ -103,8 +103,8 @@ DialogRunner::DialogRunner(DialogOptions options)
 }
 
 DialogRunner::~DialogRunner() {
-    // A run in progress refuses to close: keep asking until it has ended. Other windows
-    // of the thread (the About box, the warning) are closed first.
+    // A run in progress refuses to close: keep asking until it has ended. The other
+    // windows of the thread (the About box, the warning) are asked too.
     for (int attempt = 0; attempt < 240 && !WaitForExit(0); ++attempt) {
         EnumThreadWindows(m_threadId, CancelWindow, 0);
         WaitForExit(250);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "UpdaterDlg.h"
-#include "WaitUntil.h"
 
 // The main dialog with its protected parts open to the tests.
 class TestUpdaterDlg : public CUpdaterDlg {
@@ -47,14 +46,13 @@ public:
     DialogRunner& operator=(const DialogRunner&) = delete;
 
     HWND Window() const { return m_hWnd; }
-    DWORD ThreadId() const { return m_threadId; }
     bool IsOpen() const;
     // The dialog object, for use once its thread has ended (inside a run, use Call).
     TestUpdaterDlg& Dialog() { return *m_dialog; }
     // What DoModal gave, once the thread has ended.
     INT_PTR Result() const { return m_result; }
 
-    // The shown top-level window of the dialog's thread with this title, or null.
+    // A shown top-level window with this title: the dialog, or one it opened; or null.
     HWND ThreadWindow(const char* title) const;
     // Reads of the dialog's controls, as the UI driver makes them.
     std::string ItemText(int id) const;

@@ -1,5 +1,6 @@
 #include "Programs.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 std::string BinProgram(const std::string& name) {
@@ -24,4 +25,24 @@ int RunBeside(const std::string& name, const std::string& arguments) {
         return -1;
     }
     return static_cast<int>(code);
+}
+
+StartedPrograms::~StartedPrograms() {
+    for (auto& program : m_started)
+        program->Terminate();
+}
+
+uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
+                                               const std::string& arguments) {
+    m_started.push_back(std::make_unique<uidriver::ChildProcess>());
+    EXPECT_TRUE(StartBeside(*m_started.back(), name, arguments)) << name;
+    return *m_started.back();
+}
+
+uidriver::ChildProcess* StartedPrograms::Find(DWORD processId) {
+    for (auto& program : m_started) {
+        if (program->Id() == processId)
+            return program.get();
+    }
+    return nullptr;
 }

@@ -14,6 +14,7 @@
 #include "ScratchFolder.h"
 #include "SimDeviceState.h"
 #include "UpdaterIdentity.h"
+#include "WaitUntil.h"
 #include "resource.h"
 
 namespace {
