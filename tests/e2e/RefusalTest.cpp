@@ -96,16 +96,15 @@ TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
 class CaptureTest : public UpdaterFixture {
 protected:
     // Shows the stand-in titled `title` and a window over it.
-    void ShowCapture(const char* title) {
-        m_programs.Start("uidriver_testwin.exe", title);
-        m_capture = UiWindow::WaitFor(title, kStartMs, m_programs.Last().Id()).Handle();
-        ASSERT_NE(nullptr, m_capture);
-        m_programs.Start("uidriver_testwin.exe", "Window over the capture application");
-        m_cover = UiWindow::WaitFor("Window over the capture application", kStartMs,
-                                    m_programs.Last().Id())
-                      .Handle();
-        ASSERT_NE(nullptr, m_cover);
+    void ShowCapture(const std::string& title) {
+        m_capture = Show(title);
+        m_cover = Show("Window over the capture application");
+        ASSERT_TRUE(m_capture && m_cover);
         ASSERT_FALSE(CaptureOnTop());
+    }
+    HWND Show(const std::string& title) {
+        ChildProcess& window = m_programs.Start("uidriver_testwin.exe", title);
+        return UiWindow::WaitFor(title, kStartMs, window.Id()).Handle();
     }
     // True when the stand-in lies above the window shown over it.
     bool CaptureOnTop() const {
@@ -154,7 +153,7 @@ TEST_F(CaptureTest, TheCaptureApplicationIsRestoredAndRaisedInsteadOfAStart) {
 }
 
 TEST_F(CaptureTest, ALongerTitleIsNotTheCaptureApplication) {
-    ASSERT_NO_FATAL_FAILURE(ShowCapture("Corvane - Mpeg Capture - clip01.mpg"));
+    ASSERT_NO_FATAL_FAILURE(ShowCapture(std::string(kCaptureWindowTitle) + " - clip01.mpg"));
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     EXPECT_FALSE(CaptureOnTop());

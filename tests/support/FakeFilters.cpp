@@ -29,27 +29,9 @@ struct PrivateObject {
     FakeVendorFilter* owner;
 };
 
-const IID& PrivateIid(FakeRole role) {
-    switch (role) {
-    case FakeRole::Source:
-        return IID_ISourcePrivate;
-    case FakeRole::Splitter:
-        return IID_ISplitterPrivate;
-    default:
-        return IID_ISinkPrivate;
-    }
-}
-
-const CLSID& FilterClsid(FakeRole role) {
-    switch (role) {
-    case FakeRole::Source:
-        return CLSID_ZrcSource;
-    case FakeRole::Splitter:
-        return CLSID_ZrcSplitter;
-    default:
-        return CLSID_ZrcSink;
-    }
-}
+// The private interface and the class of each role, in FakeRole order.
+const IID* const kPrivateIids[] = {&IID_ISourcePrivate, &IID_ISplitterPrivate, &IID_ISinkPrivate};
+const CLSID* const kFilterClsids[] = {&CLSID_ZrcSource, &CLSID_ZrcSplitter, &CLSID_ZrcSink};
 
 const void* PrivateMethods(FakeRole role);
 
@@ -58,7 +40,7 @@ const void* PrivateMethods(FakeRole role);
 class FakeVendorFilter : public PinlessFilter, public ISpecifyPropertyPages {
 public:
     FakeVendorFilter(FakeState* state, FakeRole role)
-        : PinlessFilter(FilterClsid(role)), m_state(state), m_role(role) {
+        : PinlessFilter(*kFilterClsids[Index(role)]), m_state(state), m_role(role) {
         m_private.lpVtbl = PrivateMethods(role);
         m_private.owner = this;
     }
@@ -83,7 +65,7 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv && riid == PrivateIid(m_role) && Script().answersPrivate) {
+        if (ppv && riid == *kPrivateIids[Index(m_role)] && Script().answersPrivate) {
             *ppv = &m_private;
             AddPrivateRef();
             return S_OK;
@@ -284,8 +266,8 @@ bool FakeVendorFilters::Register() {
     bool registered = true;
     for (int i = 0; i < 3; ++i) {
         auto* factory = new ClassFactory(kCreators[i]);
-        if (FAILED(CoRegisterClassObject(FilterClsid(static_cast<FakeRole>(i)), factory,
-                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookies[i])))
+        if (FAILED(CoRegisterClassObject(*kFilterClsids[i], factory, CLSCTX_INPROC_SERVER,
+                                         REGCLS_MULTIPLEUSE, &m_cookies[i])))
             registered = false;
         factory->Release();
     }
