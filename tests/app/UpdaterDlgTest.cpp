@@ -226,10 +226,10 @@ TEST_F(UpdaterDlgTest, MissingSourceFilterIsReportedNotReadyOneSecondLater) {
     Source().createStatus = E_FAIL;
     const DWORD opened = GetTickCount();
     DialogRunner dialog(Options());
-    ASSERT_TRUE(WaitUntil([&] { return dialog.ItemText(IDC_STATUS) != ""; }, kWaitMs));
+    EXPECT_TRUE(dialog.WaitForStatus("Device Check.. \r\nUSB Device is Not Ready!!\r\n", kWaitMs))
+        << dialog.ItemText(IDC_STATUS);
     EXPECT_GE(GetTickCount() - opened, 900u);
     EXPECT_EQ(nullptr, dialog.ThreadWindow(kWarningWindowTitle));
-    EXPECT_EQ("Device Check.. \r\nUSB Device is Not Ready!!\r\n", dialog.ItemText(IDC_STATUS));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
     dialog.Call([](TestUpdaterDlg& dlg) {
