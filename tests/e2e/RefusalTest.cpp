@@ -35,7 +35,7 @@ TEST_F(RefusalTest, TheDeviceCheckRefusesAndLeavesOnlyAboutAndExit) {
         SCOPED_TRACE(c.name);
         m_device.Set({{"probe2", "0"}, {"fault_no_source", "0"}, {"fault_read_fails", "0"}});
         if (c.fault)
-            SetDevice(c.fault, "1");
+            m_device.Set({{c.fault, "1"}});
         if (c.flashVersion)
             SetFlashVersion(c.flashVersion);
         UiWindow window;
@@ -72,18 +72,18 @@ TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WriteImage();
-        SetDevice("probe1", "0");
+        m_device.Set({{"probe1", "0"}});
         c.prepare();
         UiWindow window;
         ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
         if (c.deviceGoesAway)
-            SetDevice("probe1", "1");
+            m_device.Set({{"probe1", "1"}});
 
         ASSERT_TRUE(window.Click(IDC_UPDATE));
         ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kStartMs));
         ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kStartMs));
         ExpectScreen(window, c.status, "0211", false, true, true);
-        EXPECT_EQ("0", DeviceRecord("flash_count"));
+        EXPECT_EQ("0", m_device.Get("flash_count"));
         ExitUpdater(window);
         ExpectImageUnchanged();
     }
@@ -141,7 +141,7 @@ TEST_F(CaptureTest, TheCaptureApplicationIsRestoredAndRaisedInsteadOfAStart) {
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kStartMs));
     EXPECT_TRUE(CaptureOnTop());
-    EXPECT_EQ("0", DeviceRecord("flash_count"));
+    EXPECT_EQ("0", m_device.Get("flash_count"));
 
     // Once the capture application has gone, the updater runs: the refused copy did not
     // leave its mutex behind.

@@ -65,7 +65,7 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
 }
 
 TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
-    SetDevice("fault_flash_fails", "1");
+    m_device.Set({{"fault_flash_fails", "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
 
@@ -78,7 +78,7 @@ TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
 }
 
 TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
-    SetDevice("fault_power_loss", "1");
+    m_device.Set({{"fault_power_loss", "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
@@ -100,7 +100,7 @@ TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
 // The close box, the system menu, Escape, Alt+F4, a close from the task bar, Exit and
 // Enter, and a log-off are all refused while the flash runs, and honoured after it.
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter) {
-    SetDevice("flash_ms", "6000");
+    m_device.Set({{"flash_ms", "6000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
@@ -126,7 +126,7 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter)
     std::string text;
     EXPECT_TRUE(window.ReadText(IDC_STATUS, text));
     EXPECT_EQ("Updating Flash... ", text);
-    EXPECT_EQ("running", DeviceRecord("last_flash_status"));
+    EXPECT_EQ("running", m_device.Get("last_flash_status"));
 
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
     EXPECT_FALSE(StagingFileExists());

@@ -38,10 +38,7 @@ protected:
     void ExpectImageUnchanged();
     bool StagingFileExists() const;
 
-    // Simulated device: settings written before the program reads them, what it
-    // recorded of flashes, and its flash version set through the zrcsim tool.
-    void SetDevice(const char* key, const char* value) { m_device.Set({{key, value}}); }
-    std::string DeviceRecord(const char* key) const { return m_device.Get(key); }
+    // Sets the simulated device's flash version through the zrcsim tool.
     void SetFlashVersion(const char* version);
 
     // Checks the status text, the current version and the three buttons together.
@@ -58,6 +55,7 @@ protected:
     static const DWORD kGoneMs = 20000;
 
     ScratchFolder m_folder;
+    // Settings written before the program reads them, and what it recorded of flashes.
     SimDeviceState m_device{m_folder.File("device")};
     StartedPrograms m_programs; // ended before the folder goes
 
