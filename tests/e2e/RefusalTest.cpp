@@ -132,12 +132,16 @@ TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
     ExitUpdater(first);
 }
 
-TEST_F(CaptureTest, TheCaptureApplicationIsRestoredAndRaisedInsteadOfAStart) {
+// The capture application is brought to the front instead, so the user sees why the updater
+// did not start; when it is minimized, it is restored as well.
+TEST_F(CaptureTest, TheCaptureApplicationIsRaisedAndRestoredInsteadOfAStart) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
-    // Minimized, it is restored as well, so the user sees why the updater did not start.
-    ShowWindowAsync(m_capture, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) != FALSE; }, kStartMs));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kStartMs));
 
+    SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindowAsync(m_capture, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kStartMs));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kStartMs));
     EXPECT_TRUE(CaptureOnTop());
