@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Runs that flash -----------------------------------------------------------------
 
-TEST_F(UpdateRunTest, SuccessfulFlashGivesTheDeviceItsFileAndWindowThenReadsBack) {
+TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     WriteTestImage(kImage);
     DialogRunner dialog;
     OpenReady(dialog);
