@@ -2,6 +2,8 @@
 // a power loss, and closing held off while the flash runs; and the About box.
 #include "UpdaterFixture.h"
 
+#include "WaitUntil.h"
+
 using uidriver::CloseRequest;
 using uidriver::UiWindow;
 
@@ -100,7 +102,7 @@ TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
 // The close box, the system menu, Escape, Alt+F4, a close from the task bar, Exit and
 // Enter, and a log-off are all refused while the flash runs, and honoured after it.
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter) {
-    m_device.Set({{"flash_ms", "6000"}});
+    m_device.Set({{"flash_ms", "8000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
@@ -126,6 +128,9 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter)
     std::string text;
     EXPECT_TRUE(window.ReadText(IDC_STATUS, text));
     EXPECT_EQ("Updating Flash... ", text);
+    // A timer period into the run the device is still flashing. It is read once: the
+    // device cannot record anything while its settings file is open elsewhere.
+    ASSERT_TRUE(WaitUntil([&] { return window.ReadProgress(IDC_PROGRESS) > 0; }, kStartMs));
     EXPECT_EQ("running", m_device.Get("last_flash_status"));
 
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
