@@ -13,35 +13,16 @@
 
 #include "ClassFactory.h"
 #include "DeviceLink.h"
-#include "DialogDriver.h"
+#include "DialogRunner.h"
 #include "FakeFilters.h"
 #include "IconPlacement.h"
-#include "ThreadWindows.h"
 #include "UpdaterIdentity.h"
-#include "UpdaterDlg.h"
+#include "WaitUntil.h"
 #include "resource.h"
 
 namespace {
 
-const char kMainTitle[] = "TAVO ZRC-MT40 Updater v0214";
-
-// Opens the dialog's protected parts to the tests.
-class TestUpdaterDlg : public CUpdaterDlg {
-public:
-    using CUpdaterDlg::CheckDevice;
-    using CUpdaterDlg::m_dwMicrocodeVersion;
-    using CUpdaterDlg::m_filterVersions;
-    using CUpdaterDlg::m_pLink;
-    using CUpdaterDlg::m_strAcceptedVersion;
-    using CUpdaterDlg::m_strCurrentVersion;
-    using CUpdaterDlg::ReadFlashVersion;
-
-    HWND Handle() const { return m_hWnd; }
-    std::string Text(int id) const { return ControlText(m_hWnd, id); }
-    bool Enabled(int id) const { return ControlEnabled(m_hWnd, id); }
-    // Stops the timed device check, for tests that run the check themselves.
-    void StopDeviceCheckTimer() { ::KillTimer(m_hWnd, TIMER_DEVICE_CHECK); }
-};
+constexpr DWORD kWaitMs = 10000;
 
 // A link that counts what is done to it and answers every command with `result`.
 class CountingLink : public CDeviceLink {
@@ -79,53 +60,63 @@ int CountCalls(const FakeFilterRecord& record, const char* name) {
     return static_cast<int>(std::count(record.calls.begin(), record.calls.end(), name));
 }
 
+// Each dialog runs on a thread of its own, in whose apartment the fake filters are
+// registered while it runs.
 class UpdaterDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        fakes_ = new FakeVendorFilters;
-        ASSERT_TRUE(fakes_->Registered());
         Source().versionText = "ZRC-SRC4.1.7";
         Script(FakeRole::Splitter).versionText = "ZRC-SPL2.0.3";
     }
-    void TearDown() override {
-        if (graphCookie_)
-            CoRevokeClassObject(graphCookie_);
-        delete fakes_;
-        CoUninitialize();
-    }
 
-    FakeFilterScript& Script(FakeRole role) { return fakes_->Script(role); }
+    FakeFilterScript& Script(FakeRole role) { return fakes_.Script(role); }
     FakeFilterScript& Source() { return Script(FakeRole::Source); }
-    FakeFilterRecord& SourceRecord() { return fakes_->Record(FakeRole::Source); }
+    FakeFilterRecord& SourceRecord() { return fakes_.Record(FakeRole::Source); }
 
-    // Makes the filter graph manager impossible to create in this apartment.
-    void BreakGraphManager() {
-        auto* factory = new ClassFactory(RefuseToCreate);
-        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_FilterGraph, factory, CLSCTX_INPROC_SERVER,
-                                              REGCLS_MULTIPLEUSE, &graphCookie_));
-        factory->Release();
-    }
-
-    // Runs the dialog modally with `driver` and expects every step to have run.
-    void Run(TestUpdaterDlg& dlg, DialogDriver& driver) {
-        driver.Start();
-        dlg.DoModal();
-        EXPECT_TRUE(driver.Finish()) << "the dialog script did not finish in time";
+    // Options for a dialog over the fake filters; with timedDeviceCheck false the test
+    // runs the device check itself. Once the dialog has gone, COM is checked to be still
+    // initialised by its thread: the dialog released only its own initialisation.
+    DialogOptions Options(bool timedDeviceCheck = true) {
+        DialogOptions options;
+        options.timedDeviceCheck = timedDeviceCheck;
+        options.beforeOpen = [this] {
+            EXPECT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+            EXPECT_TRUE(fakes_.Register());
+            if (breakGraphManager_) {
+                // The filter graph manager cannot be created in this apartment.
+                auto* factory = new ClassFactory(RefuseToCreate);
+                EXPECT_EQ(S_OK,
+                          CoRegisterClassObject(CLSID_FilterGraph, factory, CLSCTX_INPROC_SERVER,
+                                                REGCLS_MULTIPLEUSE, &graphCookie_));
+                factory->Release();
+            }
+        };
+        options.afterClose = [this] {
+            fakes_.Revoke();
+            if (graphCookie_)
+                CoRevokeClassObject(std::exchange(graphCookie_, 0));
+            HRESULT again = CoInitialize(nullptr);
+            EXPECT_EQ(S_FALSE, again);
+            if (SUCCEEDED(again))
+                CoUninitialize();
+            CoUninitialize();
+        };
+        return options;
     }
 
     // Before any device check: no version read, an empty log, only Exit usable, no link.
-    static void ExpectUncheckedScreen(const TestUpdaterDlg& dlg) {
-        EXPECT_EQ("----", dlg.Text(IDC_CURRENT_VERSION));
-        EXPECT_EQ("0214", dlg.Text(IDC_NEW_VERSION));
-        EXPECT_EQ("", dlg.Text(IDC_STATUS));
-        EXPECT_FALSE(dlg.Enabled(IDC_UPDATE));
-        EXPECT_FALSE(dlg.Enabled(IDC_ABOUT));
-        EXPECT_TRUE(dlg.Enabled(IDOK));
-        EXPECT_EQ(nullptr, dlg.m_pLink);
+    static void ExpectUncheckedScreen(const DialogRunner& dialog) {
+        EXPECT_EQ("----", dialog.ItemText(IDC_CURRENT_VERSION));
+        EXPECT_EQ("0214", dialog.ItemText(IDC_NEW_VERSION));
+        EXPECT_EQ("", dialog.ItemText(IDC_STATUS));
+        EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
+        EXPECT_FALSE(dialog.IsItemEnabled(IDC_ABOUT));
+        EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
+        dialog.Call([](TestUpdaterDlg& dlg) { EXPECT_EQ(nullptr, dlg.m_pLink); });
     }
 
-    FakeVendorFilters* fakes_ = nullptr;
+    FakeVendorFilters fakes_;
+    bool breakGraphManager_ = false;
     DWORD graphCookie_ = 0;
 };
 
@@ -165,24 +156,20 @@ TEST_F(UpdaterDlgTest, DeviceCheckOutcomes) {
         Source().flashWord = c.flashWord;
         SourceRecord() = FakeFilterRecord();
 
-        TestUpdaterDlg dlg;
         int result = -1;
-        DialogDriver driver;
-        driver.Then([&] {
-            dlg.StopDeviceCheckTimer();
+        DialogRunner dialog(Options(false));
+        dialog.Call([&](TestUpdaterDlg& dlg) {
             if (c.acceptedVersion)
                 dlg.m_strAcceptedVersion = c.acceptedVersion;
             result = dlg.CheckDevice();
-            EXPECT_EQ(c.shownVersion, dlg.Text(IDC_CURRENT_VERSION));
             EXPECT_EQ(c.shownVersion, dlg.m_strCurrentVersion);
-            EXPECT_EQ(c.log, dlg.Text(IDC_STATUS));
-            EXPECT_EQ(c.updateEnabled, dlg.Enabled(IDC_UPDATE));
-            EXPECT_TRUE(dlg.Enabled(IDC_ABOUT));
-            EXPECT_TRUE(dlg.Enabled(IDOK));
             EXPECT_EQ(nullptr, dlg.m_pLink);
-            return true;
         });
-        Run(dlg, driver);
+        EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
+        EXPECT_EQ(c.log, dialog.ItemText(IDC_STATUS));
+        EXPECT_EQ(c.updateEnabled, dialog.IsItemEnabled(IDC_UPDATE));
+        EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
+        EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
 
         const FakeFilterRecord& record = SourceRecord();
         if (c.firstProbe == S_FALSE) {
@@ -201,92 +188,74 @@ TEST_F(UpdaterDlgTest, DeviceCheckOutcomes) {
 TEST_F(UpdaterDlgTest, OpensWithVersionsTitleAndDisabledButtons) {
     Source().microcodeVersion = 0x1A2B;
     Source().sourceWord = 0x55;
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] {
-        char title[64] = {};
-        GetWindowTextA(dlg.Handle(), title, sizeof title);
-        EXPECT_STREQ(kMainTitle, title);
-        ExpectUncheckedScreen(dlg);
-        EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
-        EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
-        EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
-        EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
-        return true;
-    });
-    Run(dlg, driver);
+    {
+        DialogRunner dialog(Options(false));
+        ASSERT_TRUE(
+            WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
+        ExpectUncheckedScreen(dialog);
+        dialog.Call([](TestUpdaterDlg& dlg) {
+            EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
+            EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
+            EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
+            EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
+        });
+    }
     // The start-up link is gone again, and so are all its filters.
-    EXPECT_EQ(0, fakes_->LiveFilters());
+    EXPECT_EQ(0, fakes_.LiveFilters());
 }
 
 TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert) {
-    BreakGraphManager();
-    TestUpdaterDlg dlg;
-    bool mainVisibleDuringWarning = true;
-    DialogDriver driver;
-    driver
-        .Then([&] {
-            HWND warning = FindThreadWindow("Warning!");
-            if (!warning)
-                return false;
-            mainVisibleDuringWarning = IsWindowVisible(dlg.Handle()) != FALSE;
-            EXPECT_NE(nullptr, FindWindowExA(warning, nullptr, "Static",
-                                             "USB Device not found or is not ready."));
-            PostMessageA(warning, WM_COMMAND, IDOK, 0);
-            return true;
-        })
-        .Then([&] { return FindThreadWindow(kMainTitle) != nullptr; })
-        .Wait(1500)
-        .Then([&] {
-            ExpectUncheckedScreen(dlg);
-            return true;
-        });
-    Run(dlg, driver);
-    EXPECT_FALSE(mainVisibleDuringWarning);
+    breakGraphManager_ = true;
+    DialogRunner dialog(Options());
+    HWND warning = nullptr;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (warning = dialog.ThreadWindow(kWarningWindowTitle)) != nullptr; }, kWaitMs));
+    EXPECT_FALSE(IsWindowVisible(dialog.Window()));
+    EXPECT_NE(nullptr,
+              FindWindowExA(warning, nullptr, "Static", "USB Device not found or is not ready."));
+    PostMessageA(warning, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(
+        WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
+    // Longer than the device check's delay: its timer was never set.
+    Sleep(DEVICE_CHECK_DELAY_MS + 500);
+    ExpectUncheckedScreen(dialog);
     EXPECT_EQ(0, SourceRecord().created);
 }
 
 TEST_F(UpdaterDlgTest, MissingSourceFilterIsReportedNotReadyOneSecondLater) {
     Source().createStatus = E_FAIL;
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] { return dlg.Text(IDC_STATUS) != ""; }).Then([&] {
-        EXPECT_EQ(nullptr, FindThreadWindow("Warning!"));
-        EXPECT_EQ("Device Check.. \r\nUSB Device is Not Ready!!\r\n", dlg.Text(IDC_STATUS));
-        EXPECT_TRUE(dlg.Enabled(IDC_ABOUT));
-        EXPECT_FALSE(dlg.Enabled(IDC_UPDATE));
+    const DWORD opened = GetTickCount();
+    DialogRunner dialog(Options());
+    EXPECT_TRUE(dialog.WaitForStatus("Device Check.. \r\nUSB Device is Not Ready!!\r\n", kWaitMs))
+        << dialog.ItemText(IDC_STATUS);
+    EXPECT_GE(GetTickCount() - opened, 900u);
+    EXPECT_EQ(nullptr, dialog.ThreadWindow(kWarningWindowTitle));
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
+    EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
+    dialog.Call([](TestUpdaterDlg& dlg) {
         EXPECT_EQ(0u, dlg.m_dwMicrocodeVersion);
         EXPECT_STREQ("", dlg.m_filterVersions.szSourceVersion);
-        return true;
     });
-    DWORD opened = GetTickCount();
-    Run(dlg, driver);
-    EXPECT_GE(GetTickCount() - opened, 900u);
 }
 
 TEST_F(UpdaterDlgTest, MissingSplitterLeavesOnlyItsVersionEmpty) {
     Script(FakeRole::Splitter).createStatus = E_FAIL;
     Source().microcodeVersion = 0x77;
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] {
+    DialogRunner dialog(Options(false));
+    dialog.Call([](TestUpdaterDlg& dlg) {
         EXPECT_EQ(0x77u, dlg.m_dwMicrocodeVersion);
         EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
         EXPECT_STREQ("", dlg.m_filterVersions.szSplitterVersion);
-        return true;
     });
-    Run(dlg, driver);
 }
 
 TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
     Source().flashWord = 0x0211;
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] { return dlg.Text(IDC_STATUS) == "Ready.\r\n"; }).Wait(2500).Then([&] {
-        EXPECT_TRUE(dlg.Enabled(IDC_UPDATE));
-        return true;
-    });
-    Run(dlg, driver);
+    DialogRunner dialog(Options());
+    ASSERT_TRUE(dialog.WaitForStatus("Ready.\r\n", kWaitMs));
+    // Two more periods of the check's timer: it was stopped after the first.
+    Sleep(2 * DEVICE_CHECK_DELAY_MS + 500);
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadyProbe1"));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadFlashWord"));
 }
@@ -296,10 +265,8 @@ TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
 TEST_F(UpdaterDlgTest, SplitterThatNeverReportsZeroDoesNotHoldTheStart) {
     Script(FakeRole::Splitter).releaseReportsOne = true;
     Source().flashWord = 0x0211;
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] { return dlg.Text(IDC_STATUS) == "Ready.\r\n"; });
-    Run(dlg, driver);
+    DialogRunner dialog(Options());
+    EXPECT_TRUE(dialog.WaitForStatus("Ready.\r\n", kWaitMs));
 }
 
 // The bold Update font is 15 pixels high at 96 DPI and scales with the system DPI, and the
@@ -313,96 +280,72 @@ TEST_F(UpdaterDlgTest, FontAndIconsFollowTheSystemDpi) {
         ASSERT_EQ(atoi(expected), dpi);
     }
 
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] {
-        HWND update = GetDlgItem(dlg.Handle(), IDC_UPDATE);
-        LOGFONTA font = {};
-        EXPECT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(update, WM_GETFONT, 0, 0)),
-                                sizeof font, &font));
-        EXPECT_EQ(MulDiv(15, dpi, 96), font.lfHeight);
-        EXPECT_EQ(FW_BOLD, font.lfWeight);
-        const std::pair<WPARAM, int> icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
-        for (const auto& icon : icons) {
-            ICONINFO info = {};
-            EXPECT_TRUE(GetIconInfo(
-                reinterpret_cast<HICON>(SendMessageA(dlg.Handle(), WM_GETICON, icon.first, 0)),
-                &info));
-            BITMAP mask = {};
-            GetObjectA(info.hbmMask, sizeof mask, &mask);
-            EXPECT_EQ(GetSystemMetrics(icon.second), mask.bmWidth);
-            DeleteObject(info.hbmMask);
-            DeleteObject(info.hbmColor);
-        }
-        return true;
-    });
-    Run(dlg, driver);
+    DialogRunner dialog(Options(false));
+    HWND update = GetDlgItem(dialog.Window(), IDC_UPDATE);
+    LOGFONTA font = {};
+    EXPECT_NE(0, GetObjectA(reinterpret_cast<HFONT>(SendMessageA(update, WM_GETFONT, 0, 0)),
+                            sizeof font, &font));
+    EXPECT_EQ(MulDiv(15, dpi, 96), font.lfHeight);
+    EXPECT_EQ(FW_BOLD, font.lfWeight);
+    const std::pair<WPARAM, int> icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+    for (const auto& icon : icons) {
+        ICONINFO info = {};
+        EXPECT_TRUE(GetIconInfo(
+            reinterpret_cast<HICON>(SendMessageA(dialog.Window(), WM_GETICON, icon.first, 0)),
+            &info));
+        BITMAP mask = {};
+        GetObjectA(info.hbmMask, sizeof mask, &mask);
+        EXPECT_EQ(GetSystemMetrics(icon.second), mask.bmWidth);
+        DeleteObject(info.hbmMask);
+        DeleteObject(info.hbmColor);
+    }
 }
 
 TEST_F(UpdaterDlgTest, ProgressTimerStepsUpToAHundredAndStops) {
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] {
-        dlg.StopDeviceCheckTimer();
-        HWND bar = GetDlgItem(dlg.Handle(), IDC_PROGRESS);
+    DialogRunner dialog(Options(false));
+    dialog.Call([](TestUpdaterDlg& dlg) {
+        HWND bar = GetDlgItem(dlg.GetSafeHwnd(), IDC_PROGRESS);
         SendMessageA(bar, PBM_SETPOS, 99, 0);
-        SendMessageA(dlg.Handle(), WM_TIMER, TIMER_PROGRESS, 0);
+        SendMessageA(dlg.GetSafeHwnd(), WM_TIMER, TIMER_PROGRESS, 0);
         EXPECT_EQ(100, SendMessageA(bar, PBM_GETPOS, 0, 0));
-        SendMessageA(dlg.Handle(), WM_TIMER, TIMER_PROGRESS, 0);
+        SendMessageA(dlg.GetSafeHwnd(), WM_TIMER, TIMER_PROGRESS, 0);
         EXPECT_EQ(100, SendMessageA(bar, PBM_GETPOS, 0, 0));
         // Another timer id moves nothing.
         SendMessageA(bar, PBM_SETPOS, 5, 0);
-        SendMessageA(dlg.Handle(), WM_TIMER, 3, 0);
+        SendMessageA(dlg.GetSafeHwnd(), WM_TIMER, 3, 0);
         EXPECT_EQ(5, SendMessageA(bar, PBM_GETPOS, 0, 0));
-        return true;
     });
-    Run(dlg, driver);
 }
 
 TEST_F(UpdaterDlgTest, HeldLinkIsUsedButNeitherOpenedNorDeleted) {
     int destroyed = 0;
     auto* link = new CountingLink(&destroyed, 1);
-    TestUpdaterDlg dlg;
-    DialogDriver driver;
-    driver.Then([&] {
-        dlg.StopDeviceCheckTimer();
+    DialogRunner dialog(Options(false));
+    dialog.Call([&](TestUpdaterDlg& dlg) {
         dlg.m_pLink = link;
         EXPECT_EQ(1, dlg.ReadFlashVersion());
         EXPECT_EQ(CMD_READ_FLASH_VERSION, link->lastCode);
-        EXPECT_EQ("0214", dlg.Text(IDC_CURRENT_VERSION));
         EXPECT_EQ(1, dlg.CheckDevice());
         EXPECT_EQ(0, link->opens);
         EXPECT_EQ(0, destroyed);
         EXPECT_EQ(link, dlg.m_pLink);
-        return true;
     });
-    Run(dlg, driver);
+    EXPECT_EQ("0214", dialog.ItemText(IDC_CURRENT_VERSION));
 }
 
 // Exit and the close box both end the dialog; either way a link it still holds is
-// deleted and COM, initialised once by the dialog, is released once.
+// deleted, and COM, initialised once by the dialog, is released once (Options checks).
 TEST_F(UpdaterDlgTest, ClosingDeletesAHeldLinkAndReleasesComOnce) {
     for (WPARAM closeCommand : {IDOK, IDCANCEL}) {
         SCOPED_TRACE(closeCommand == IDOK ? "Exit" : "close box");
         int destroyed = 0;
-        TestUpdaterDlg dlg;
-        DialogDriver driver;
-        driver.Then([&] {
-            dlg.StopDeviceCheckTimer();
-            dlg.m_pLink = new CountingLink(&destroyed, 1);
-            PostMessageA(dlg.Handle(), WM_COMMAND, closeCommand, 0);
-            return true;
-        });
-        driver.Start();
-        EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dlg.DoModal());
-        driver.Finish();
+        DialogRunner dialog(Options(false));
+        dialog.Call([&](TestUpdaterDlg& dlg) { dlg.m_pLink = new CountingLink(&destroyed, 1); });
+        PostMessageA(dialog.Window(), WM_COMMAND, closeCommand, 0);
+        ASSERT_TRUE(dialog.WaitForExit(kWaitMs));
+        EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dialog.Result());
         EXPECT_EQ(1, destroyed);
-        EXPECT_EQ(nullptr, dlg.m_pLink);
-        // The test's own initialisation is still in place: the dialog released only its own.
-        HRESULT again = CoInitialize(nullptr);
-        EXPECT_EQ(S_FALSE, again);
-        if (SUCCEEDED(again))
-            CoUninitialize();
+        EXPECT_EQ(nullptr, dialog.Dialog().m_pLink);
     }
 }
 

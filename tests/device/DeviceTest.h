@@ -24,7 +24,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         fakes_ = std::make_unique<FakeVendorFilters>();
-        ASSERT_TRUE(fakes_->Registered());
+        ASSERT_TRUE(fakes_->Register());
         link_ = std::make_unique<InspectableLink>();
     }
     void TearDown() override {

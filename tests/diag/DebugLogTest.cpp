@@ -8,26 +8,15 @@
 #include <iterator>
 #include <string>
 
+#include "ScratchFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-// A folder of its own for each test, removed with everything in it afterwards.
+// Each test writes its log in a scratch folder, which is the current folder too.
 class DebugLogTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-        m_folder = fs::temp_directory_path() /
-                   ("zrc_diag_" + std::to_string(GetCurrentProcessId()) + "_" + info->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        m_path = (m_folder / "test.log").string();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
     // The file as another reader sees it: only what the log has flushed so far.
     std::string OnDisk() const {
         std::ifstream in(m_path, std::ios::binary);
@@ -37,8 +26,8 @@ protected:
         std::ofstream(m_path, std::ios::binary) << content;
     }
 
-    fs::path m_folder;
-    std::string m_path;
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("test.log");
 };
 
 // One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters.
@@ -160,7 +149,7 @@ TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndEmptiesWithIt) {
 }
 
 TEST_F(DebugLogTest, LogWithoutFileAcceptsWritesWithoutEffect) {
-    const std::string path = (m_folder / "missing" / "test.log").string();
+    const std::string path = m_folder.File("missing\\test.log");
     CDebugLog log(path.c_str(), DEBUGLOG_CREATE | DEBUGLOG_FLUSH, 0);
     EXPECT_EQ(0, log.IsOpen());
     EXPECT_EQ(1, log.WriteText("abc"));
@@ -190,16 +179,13 @@ TEST_F(DebugLogTest, DestroyingAnOpenLogClosesItsFile) {
 }
 
 TEST_F(DebugLogTest, DefaultLogIsCreatedEmptyInCurrentFolder) {
-    const fs::path before = fs::current_path();
-    fs::current_path(m_folder);
-    std::ofstream(m_folder / "DebugOut.LOG", std::ios::binary) << "old";
+    std::ofstream("DebugOut.LOG", std::ios::binary) << "old";
     {
         CDebugLog log;
         EXPECT_EQ(1, log.IsOpen());
         log.WriteText("new");
         EXPECT_EQ(0, log.CloseLog());
     }
-    fs::current_path(before);
-    std::ifstream in(m_folder / "DebugOut.LOG", std::ios::binary);
+    std::ifstream in(m_folder.File("DebugOut.LOG"), std::ios::binary);
     EXPECT_EQ("new", std::string(std::istreambuf_iterator<char>(in), {}));
 }

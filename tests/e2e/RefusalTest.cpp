@@ -1,128 +1,167 @@
 // Runs that never reach the flash: a device that is not ready or holds another version,
 // images that are missing or wrong, a staging file that cannot be written, and starts
-// that the updater refuses.
+// that the updater refuses: a second copy, and the capture application.
 #include "UpdaterFixture.h"
 
-#include <windows.h>
+#include <functional>
 
+#include "WaitUntil.h"
+
+using uidriver::ChildProcess;
 using uidriver::UiWindow;
-using namespace updater;
 
 namespace {
 
 using RefusalTest = UpdaterFixture;
 
-TEST_F(RefusalTest, ADeviceNotReadyAtStartLeavesOnlyAboutAndExit) {
-    // A probe that says "not ready", and a Source filter that cannot be created at all.
-    const char* faults[] = {"probe2", "fault_no_source"};
+// The device check refuses the update and leaves only About and Exit: a probe that says
+// "not ready", a Source filter that cannot be created at all, another version in the
+// flash, and a failed read of the flash, which is not taken for a blank flash.
+TEST_F(RefusalTest, TheDeviceCheckRefusesAndLeavesOnlyAboutAndExit) {
     const std::string notReady = "Device Check.. \r\nUSB Device is Not Ready!!\r\n";
-    for (const char* fault : faults) {
-        SCOPED_TRACE(fault);
-        SetDevice("probe2", "0");
-        SetDevice("fault_no_source", "0");
-        SetDevice(fault, "1");
+    const struct {
+        const char* name;
+        const char* fault;        // a device setting that is 1, or null
+        const char* flashVersion; // null: the new device's 0211
+        std::string status;
+        const char* shownVersion;
+    } cases[] = {
+        {"not ready", "probe2", nullptr, notReady, "----"},
+        {"no Source filter", "fault_no_source", nullptr, notReady, "----"},
+        {"failed read", "fault_read_fails", nullptr, "Version error.\r\n", "----"},
+        {"other version", nullptr, "0213", "Version error.\r\n", "0213"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_device.Set({{"probe2", "0"}, {"fault_no_source", "0"}, {"fault_read_fails", "0"}});
+        if (c.fault)
+            m_device.Set({{c.fault, "1"}});
+        if (c.flashVersion)
+            SetFlashVersion(c.flashVersion);
         UiWindow window;
-        ASSERT_NO_FATAL_FAILURE(StartShowing(notReady, window));
-        ASSERT_TRUE(window.WaitForEnabled(kAbout, true, kStartMs));
-        ExpectScreen(window, notReady, "----", false, true, true);
+        ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
+        ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kStartMs));
+        ExpectScreen(window, c.status, c.shownVersion, false, true, true);
         ExitUpdater(window);
     }
 }
 
-TEST_F(RefusalTest, AnotherFlashVersionIsRefused) {
-    SetFlashVersion("0213");
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Version error.\r\n", window));
-    ExpectScreen(window, "Version error.\r\n", "0213", false, true, true);
-    ExitUpdater(window);
-}
-
-TEST_F(RefusalTest, AFailedFlashReadIsRefusedRatherThanTakenForABlankFlash) {
-    SetDevice("fault_read_fails", "1");
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Version error.\r\n", window));
-    ExpectScreen(window, "Version error.\r\n", "----", false, true, true);
-    ExitUpdater(window);
-}
-
-TEST_F(RefusalTest, ADeviceGoneNotReadyBeforeUpdateIsNotFlashed) {
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    SetDevice("probe1", "1");
-
-    ASSERT_TRUE(window.Click(kUpdate));
-    ASSERT_TRUE(window.WaitForText(kStatus, "USB Device is Not Ready!!\r\n", kStartMs));
-    ASSERT_TRUE(window.WaitForEnabled(kExit, true, kStartMs));
-    ExpectScreen(window, "USB Device is Not Ready!!\r\n", "0211", false, true, true);
-    EXPECT_FALSE(StagingFileExists());
-    EXPECT_EQ("0", DeviceRecord("flash_count"));
-    ExitUpdater(window);
-}
-
-class ImageRefusalTest : public UpdaterFixture {
-protected:
-    // Clicks Update once the device is ready and waits for the run to stop early with
-    // text, before any flash.
-    void UpdateAndExpectEarlyStop(const std::string& text) {
+// Update pressed on a ready device, and the run stops before the flash with the reason.
+TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
+    HANDLE held = INVALID_HANDLE_VALUE;
+    const struct {
+        const char* name;
+        std::function<void()> prepare; // before the updater starts
+        bool deviceGoesAway;           // not ready when Update is pressed
+        const char* status;
+    } cases[] = {
+        {"device gone", [] {}, true, "USB Device is Not Ready!!\r\n"},
+        {"no image", [&] { RemoveImage(); }, false, "File access error. "},
+        {"image a word short", [&] { WriteImage(0x0214, 0x1FFFFE); }, false,
+         "File version error. "},
+        {"image a word long", [&] { WriteImage(0x0214, 0x200002); }, false, "File version error. "},
+        {"other image version", [&] { WriteImage(0x0213); }, false, "File version error. "},
+        {"staging file held open elsewhere",
+         [&] {
+             held = CreateFileA(m_folder.File("update_temp.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+             ASSERT_NE(INVALID_HANDLE_VALUE, held);
+         },
+         false, "File access error. "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteImage();
+        m_device.Set({{"probe1", "0"}});
+        c.prepare();
         UiWindow window;
         ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-        ASSERT_TRUE(window.Click(kUpdate));
-        ASSERT_TRUE(window.WaitForText(kStatus, text, kStartMs));
-        ASSERT_TRUE(window.WaitForEnabled(kExit, true, kStartMs));
-        ExpectScreen(window, text, "0211", false, true, true);
-        EXPECT_EQ("0", DeviceRecord("flash_count"));
+        if (c.deviceGoesAway)
+            m_device.Set({{"probe1", "1"}});
+
+        ASSERT_TRUE(window.Click(IDC_UPDATE));
+        ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kStartMs));
+        ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kStartMs));
+        ExpectScreen(window, c.status, "0211", false, true, true);
+        EXPECT_EQ("0", m_device.Get("flash_count"));
         ExitUpdater(window);
+        ExpectImageUnchanged();
     }
+    if (held != INVALID_HANDLE_VALUE)
+        CloseHandle(held);
+}
+
+// Windows that stand in for the capture application, and one over it, so that a raise of
+// the capture application shows in the Z order. Each is a UI driver test window.
+class CaptureTest : public UpdaterFixture {
+protected:
+    // Shows the stand-in titled `title` and a window over it.
+    void ShowCapture(const std::string& title) {
+        m_capture = Show(title);
+        m_cover = Show("Window over the capture application");
+        ASSERT_TRUE(m_capture && m_cover);
+        ASSERT_FALSE(CaptureOnTop());
+    }
+    HWND Show(const std::string& title) {
+        ChildProcess& window = m_programs.Start("uidriver_testwin.exe", title);
+        return UiWindow::WaitFor(title, kStartMs, window.Id()).Handle();
+    }
+    // True when the stand-in lies above the window shown over it.
+    bool CaptureOnTop() const {
+        for (HWND hwnd = GetWindow(m_capture, GW_HWNDNEXT); hwnd;
+             hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+            if (hwnd == m_cover)
+                return true;
+        }
+        return false;
+    }
+
+    HWND m_capture = nullptr;
+    HWND m_cover = nullptr;
 };
 
-TEST_F(ImageRefusalTest, AMissingImageIsAFileAccessError) {
-    RemoveImage();
-    UpdateAndExpectEarlyStop("File access error. ");
-    EXPECT_FALSE(StagingFileExists());
-}
-
-TEST_F(ImageRefusalTest, AnImageOfWrongLengthOrVersionIsAFileVersionError) {
-    const struct {
-        std::uint16_t version;
-        std::size_t length;
-    } images[] = {{0x0214, 0x1FFFFE}, {0x0214, 0x200002}, {0x0213, 0x200000}};
-    for (const auto& image : images) {
-        SCOPED_TRACE(testing::Message()
-                     << std::hex << "version " << image.version << " length " << image.length);
-        WriteImage(image.version, image.length);
-        UpdateAndExpectEarlyStop("File version error. ");
-        if (HasFatalFailure())
-            return;
-    }
-}
-
-TEST_F(ImageRefusalTest, AStagingFileHeldOpenElsewhereIsAFileAccessError) {
-    HANDLE held = CreateFileA(Path("update_temp.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    UpdateAndExpectEarlyStop("File access error. ");
-    CloseHandle(held);
-}
-
-TEST_F(RefusalTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
+TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
     UiWindow first;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", first));
+    // The copy ends for the running updater before it looks for the capture application.
+    ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
 
-    uidriver::ChildProcess& second = StartBeside("ZrcUpdater.exe", "");
-    EXPECT_TRUE(second.WaitForExit(kStartMs));
-    EXPECT_EQ(1, UiWindow::Count(kMainTitle));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_FALSE(CaptureOnTop());
     ExpectScreen(first, "Ready.\r\n", "0211", true, true, true);
     ExitUpdater(first);
 }
 
-TEST_F(RefusalTest, TheCaptureApplicationKeepsTheUpdaterFromStarting) {
-    StartBeside("uidriver_testwin.exe", kCaptureTitle);
-    ASSERT_TRUE(UiWindow::WaitFor(kCaptureTitle, kStartMs).Exists());
+// The capture application is brought to the front instead, so the user sees why the updater
+// did not start; when it is minimized, it is restored as well.
+TEST_F(CaptureTest, TheCaptureApplicationIsRaisedAndRestoredInsteadOfAStart) {
+    ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kStartMs));
 
-    uidriver::ChildProcess& updater = StartBeside("ZrcUpdater.exe", "");
-    EXPECT_TRUE(updater.WaitForExit(kStartMs));
-    EXPECT_EQ(0, UiWindow::Count(kMainTitle));
-    EXPECT_EQ("0", DeviceRecord("flash_count"));
+    SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindowAsync(m_capture, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kStartMs));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kStartMs));
+    EXPECT_TRUE(CaptureOnTop());
+    EXPECT_EQ("0", m_device.Get("flash_count"));
+
+    // Once the capture application has gone, the updater runs: the refused copy did not
+    // leave its mutex behind.
+    PostMessageA(m_capture, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kGoneMs));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ExitUpdater(window);
+}
+
+TEST_F(CaptureTest, ALongerTitleIsNotTheCaptureApplication) {
+    ASSERT_NO_FATAL_FAILURE(ShowCapture(std::string(kCaptureWindowTitle) + " - clip01.mpg"));
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    EXPECT_FALSE(CaptureOnTop());
+    ExitUpdater(window);
 }
 
 } // namespace

@@ -55,7 +55,10 @@ INT_PTR CALLBACK TestWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             SetTimer(dialog, kDoneTimer, 300, nullptr);
             return TRUE;
         case IDC_TEST_BLOCK:
+            // Greyed out while the thread is held, so that the hold shows from outside.
+            EnableWindow(GetDlgItem(dialog, IDC_TEST_BLOCK), FALSE);
             Sleep(1500);
+            EnableWindow(GetDlgItem(dialog, IDC_TEST_BLOCK), TRUE);
             SetLog(dialog, "Unblocked.\r\n");
             return TRUE;
         case IDC_TEST_GUARD:

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "BinFolder.h"
 #include "ChildProcess.h"
 #include "EscapedText.h"
+#include "Programs.h"
 #include "TestWindow_res.h"
 #include "UiWindow.h"
 
@@ -23,32 +23,12 @@ const char kTitle[] = "Driver Test Window";
 
 class UiDriverTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        for (auto& child : children_)
-            child->Terminate();
-    }
-
     UiWindow StartWindow() {
-        children_.push_back(std::make_unique<ChildProcess>());
-        ChildProcess& child = *children_.back();
-        if (!child.Start(BinFolder(), BinProgram("uidriver_testwin.exe"), kTitle))
-            return UiWindow();
-        return UiWindow::WaitFor(kTitle, 20000, child.Id());
+        return UiWindow::WaitFor(kTitle, 20000,
+                                 programs_.Start("uidriver_testwin.exe", kTitle).Id());
     }
 
-    // Runs the console tool and gives its exit code.
-    DWORD RunTool(const std::string& arguments) {
-        ChildProcess tool;
-        DWORD code = 99;
-        if (!tool.Start(BinFolder(), BinProgram("uidriver.exe"), arguments) ||
-            !tool.WaitForExit(30000, &code))
-            tool.Terminate();
-        return code;
-    }
-
-    ChildProcess& LastChild() { return *children_.back(); }
-
-    std::vector<std::unique_ptr<ChildProcess>> children_;
+    StartedPrograms programs_;
 };
 
 TEST_F(UiDriverTest, ReadsTextsAndStatesAndWaitsForAClickedChange) {
@@ -78,7 +58,8 @@ TEST_F(UiDriverTest, NeverWaitsOnABlockedProgramBeyondItsTimeout) {
     DWORD before = GetTickCount();
     ASSERT_TRUE(window.Click(IDC_TEST_BLOCK));
     EXPECT_LT(GetTickCount() - before, 500u) << "a click must be posted, not sent";
-    Sleep(300);
+    // Block is greyed out while the program is held.
+    ASSERT_TRUE(window.WaitForEnabled(IDC_TEST_BLOCK, false, 5000));
     EXPECT_TRUE(window.IsEnabled(IDC_TEST_START)) << "states read without the program's help";
     EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", 10000));
 }
@@ -120,30 +101,32 @@ TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
     ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
     ASSERT_TRUE(window.RequestClose(CloseRequest::Escape));
     EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
-    EXPECT_TRUE(LastChild().WaitForExit(10000));
+    EXPECT_TRUE(programs_.Last().WaitForExit(10000));
 }
 
 TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
     UiWindow window = StartWindow();
     ASSERT_TRUE(window.Exists());
     const std::string title = std::string("\"") + kTitle + "\"";
+    const std::string log = " " + std::to_string(IDC_TEST_LOG) + " ";
+    const std::string disabled = " " + std::to_string(IDC_TEST_DISABLED);
 
     const struct {
         std::string arguments;
-        DWORD code;
+        int code;
     } cases[] = {
-        {"wait-text " + title + " 1053 Idle.\\r\\n 10000", 0},
-        {"wait-text " + title + " 1053 Idle. 300", 1},
-        {"enabled " + title + " 1232", 1},
-        {"click " + title + " 1232", 4},
-        {"get \"No Such Window\" 1053", 3},
-        {"wait-text \"No Such Window\" 1053 Idle. 300", 1},
+        {"wait-text " + title + log + "Idle.\\r\\n 10000", 0},
+        {"wait-text " + title + log + "Idle. 300", 1},
+        {"enabled " + title + disabled, 1},
+        {"click " + title + disabled, 4},
+        {"get \"No Such Window\"" + log, 3},
+        {"wait-text \"No Such Window\"" + log + "Idle. 300", 1},
         {"get " + title + " not-a-number", 2},
         {"close " + title + " sideways", 2},
         {"close " + title + " sysmenu", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.code, RunTool(c.arguments)) << c.arguments;
+        EXPECT_EQ(c.code, RunBeside("uidriver.exe", c.arguments)) << c.arguments;
     EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
 }
 

@@ -1,12 +1,11 @@
 // Update runs that reach the flash: the verdicts, what the device keeps, recovery after
-// a power loss, and closing held off while the flash runs.
+// a power loss, and closing held off while the flash runs; and the About box.
 #include "UpdaterFixture.h"
 
-#include "SimSettings.h"
+#include "WaitUntil.h"
 
 using uidriver::CloseRequest;
 using uidriver::UiWindow;
-using namespace updater;
 
 namespace {
 
@@ -17,17 +16,11 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
 
-    ASSERT_TRUE(window.Click(kUpdate));
-    ASSERT_TRUE(window.WaitForText(kStatus, "Update OK.\r\n", kFlashMs));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
     ExpectScreen(window, "Update OK.\r\n", "0214", false, true, true);
-    EXPECT_EQ(0, window.ReadProgress(kProgress));
+    EXPECT_EQ(0, window.ReadProgress(IDC_PROGRESS));
     EXPECT_FALSE(StagingFileExists());
-    EXPECT_EQ("1", DeviceRecord("flash_count"));
-    EXPECT_EQ(".\\update_temp.bin", DeviceRecord("last_flash_path"));
-    DWORD notified = 0;
-    EXPECT_TRUE(ParseSimNumber(DeviceRecord("last_flash_window"), &notified));
-    EXPECT_EQ(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window.Handle())), notified)
-        << "the flash is told the main dialog's window";
     ExitUpdater(window);
 
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
@@ -35,23 +28,31 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     ExitUpdater(window);
 }
 
+// The About box shows what the device reported when the updater started: each filter's
+// version without its first seven characters, modal over the main dialog.
 TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
-    SetDevice("microcode", "0x12ab");
+    m_device.Set({{"microcode", "0x0001abcd"},
+                  {"source_version", "abcdefghij"},
+                  {"splitter_version", "abc"},
+                  {"sink_version", "ZrcSnk 2.10.0.31"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ASSERT_TRUE(window.Click(kAbout));
-    UiWindow about = UiWindow::WaitFor("About ZRC Flash Updater", kStartMs, window.ProcessId());
+    ASSERT_TRUE(window.Click(IDC_ABOUT));
+    UiWindow about = UiWindow::WaitFor(kAboutWindowTitle, kStartMs, window.ProcessId());
     ASSERT_TRUE(about.Exists());
+    EXPECT_EQ(window.Handle(), GetWindow(about.Handle(), GW_OWNER));
+    EXPECT_FALSE(IsWindowEnabled(window.Handle())) << "the main dialog can be used meanwhile";
 
     const struct {
         int id;
         const char* text;
     } lines[] = {
-        {1219, ""},
-        {1220, "Microcode Version 12ab"},
-        {1222, "Source Filter 2.10.0.31"},
-        {1223, "Splitter Filter 1.04.0.07"},
-        {1224, "Sink Filter  N/A"},
+        {IDC_APP_VERSION, ""},
+        {IDC_MICROCODE_VERSION, "Microcode Version 1abcd"},
+        {IDC_SOURCE_VERSION, "Source Filter hij"},
+        {IDC_SPLITTER_VERSION, "Splitter Filter "},
+        // The start-up link holds no Sink filter.
+        {IDC_SINK_VERSION, "Sink Filter  N/A"},
     };
     for (const auto& line : lines) {
         std::string text;
@@ -59,67 +60,86 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
         EXPECT_EQ(line.text, text) << line.id;
     }
     ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
-    EXPECT_TRUE(UiWindow::WaitGone("About ZRC Flash Updater", kGoneMs, window.ProcessId()));
+    EXPECT_TRUE(UiWindow::WaitGone(kAboutWindowTitle, kGoneMs, window.ProcessId()));
+    EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
     ExitUpdater(window);
 }
 
 TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
-    SetDevice("fault_flash_fails", "1");
+    m_device.Set({{"fault_flash_fails", "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
 
-    ASSERT_TRUE(window.Click(kUpdate));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
     const std::string failed = "Updating Flash... Done!\r\nUpdate NG.\r\n";
-    ASSERT_TRUE(window.WaitForText(kStatus, failed, kFlashMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, failed, kFlashMs));
     ExpectScreen(window, failed, "0211", false, true, true);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 }
 
 TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
-    SetDevice("fault_power_loss", "1");
+    m_device.Set({{"fault_power_loss", "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ASSERT_TRUE(window.Click(kUpdate));
-    ASSERT_TRUE(window.WaitForText(kStatus, "Updating Flash... Done!\r\nUpdate NG.\r\n", kFlashMs));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(
+        window.WaitForText(IDC_STATUS, "Updating Flash... Done!\r\nUpdate NG.\r\n", kFlashMs));
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 
     // The half-written flash reads erased: shown as "****" and let through the gate.
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "****", true, true, true);
-    ASSERT_TRUE(window.Click(kUpdate));
-    ASSERT_TRUE(window.WaitForText(kStatus, "Update OK.\r\n", kFlashMs));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
     ExpectScreen(window, "Update OK.\r\n", "0214", false, true, true);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 }
 
+// The close box, the system menu, Escape, Alt+F4, a close from the task bar, Exit and
+// Enter, and a log-off are all refused while the flash runs, and honoured after it.
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter) {
-    SetDevice("flash_ms", "6000");
+    m_device.Set({{"flash_ms", "8000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ASSERT_TRUE(window.Click(kUpdate));
-    ASSERT_TRUE(window.WaitForText(kStatus, "Updating Flash... ", kStartMs));
-    EXPECT_FALSE(window.IsEnabled(kExit));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    EXPECT_FALSE(window.IsEnabled(IDOK));
+    const HWND dialog = window.Handle();
+    auto queryEndSession = [dialog] {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(dialog, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
+                            &answer);
+        return static_cast<LRESULT>(answer);
+    };
 
     for (CloseRequest request : {CloseRequest::Message, CloseRequest::SystemMenu,
                                  CloseRequest::Escape, CloseRequest::AltF4})
         ASSERT_TRUE(window.RequestClose(request));
-    // Every request has been handled once the dialog answers a message sent after them.
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(Handled(window));
+    EXPECT_TRUE(window.Exists()) << "the updater closed in the middle of the flash";
+    EXPECT_EQ(FALSE, queryEndSession());
     std::string text;
-    EXPECT_TRUE(window.ReadText(kStatus, text, 5000));
-    EXPECT_FALSE(UiWindow::WaitGone(kMainTitle, 500, window.ProcessId()))
-        << "the updater closed in the middle of the flash";
-    EXPECT_EQ("running", DeviceRecord("last_flash_status"));
+    EXPECT_TRUE(window.ReadText(IDC_STATUS, text));
+    EXPECT_EQ("Updating Flash... ", text);
+    // A timer period into the run the device is still flashing. It is read once: the
+    // device cannot record anything while its settings file is open elsewhere.
+    ASSERT_TRUE(WaitUntil([&] { return window.ReadProgress(IDC_PROGRESS) > 0; }, kStartMs));
+    EXPECT_EQ("running", m_device.Get("last_flash_status"));
 
-    ASSERT_TRUE(window.WaitForText(kStatus, "Update OK.\r\n", kFlashMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
     EXPECT_FALSE(StagingFileExists());
+    EXPECT_EQ(TRUE, queryEndSession());
     DWORD process = window.ProcessId();
     ASSERT_TRUE(window.RequestClose(CloseRequest::SystemMenu));
-    EXPECT_TRUE(UiWindow::WaitGone(kMainTitle, kGoneMs, process));
-    EXPECT_TRUE(LastProcess().WaitForExit(kGoneMs));
+    EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, process));
+    EXPECT_TRUE(m_programs.Last().WaitForExit(kGoneMs));
 }
 
 } // namespace

@@ -1,133 +1,105 @@
 #include "UpdaterFixture.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include "BinFolder.h"
-#include "FirmwareImage.h"
-#include "SimSettings.h"
+#include "Programs.h"
+#include "WaitUntil.h"
 
 using uidriver::ChildProcess;
 using uidriver::UiWindow;
 
 namespace {
 
-std::vector<std::uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(file), {});
-}
+const char kImage[] = "zrcup0214.bin";
 
 } // namespace
 
 void UpdaterFixture::SetUp() {
-    char current[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, current);
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_folder = std::string(current) + "\\work\\" + info->test_suite_name() + "." + info->name();
-    for (char& c : m_folder)
-        if (c == '/')
-            c = '.';
-    std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
-    std::string device = m_folder + "\\device";
-    ASSERT_TRUE(std::filesystem::create_directories(device));
-    m_deviceFolder.assign(device.begin(), device.end());
-    // The updater inherits this, and so the simulated device it loads lives here.
-    SetEnvironmentVariableA("ZRCSIM_STATE", device.c_str());
-    SetDevice("flash_ms", "1500");
-    SetDevice("read_ms", "200");
+    m_device.Set({{"flash_ms", "1500"}, {"read_ms", "200"}});
     WriteImage();
 }
 
-void UpdaterFixture::TearDown() {
-    for (auto& process : m_processes)
-        process->Terminate();
-    if (m_image.empty())
-        EXPECT_FALSE(std::filesystem::exists(Path("zrcup0214.bin")));
-    else
-        EXPECT_TRUE(ReadFile(Path("zrcup0214.bin")) == m_image) << "the image was changed";
-}
-
-UiWindow UpdaterFixture::StartUpdater() {
-    m_processes.push_back(std::make_unique<ChildProcess>());
-    if (!m_processes.back()->Start(m_folder, BinProgram("ZrcUpdater.exe")))
-        return UiWindow();
-    return UiWindow::WaitFor(updater::kMainTitle, kStartMs, m_processes.back()->Id());
-}
-
 void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
-    window = StartUpdater();
+    ChildProcess& updater = m_programs.Start("ZrcUpdater.exe");
+    window = UiWindow::WaitFor(kMainWindowTitle, kStartMs, updater.Id());
     ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(updater::kStatus, status, kStartMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kStartMs));
 }
 
-ChildProcess& UpdaterFixture::StartBeside(const char* program, const std::string& arguments) {
-    m_processes.push_back(std::make_unique<ChildProcess>());
-    EXPECT_TRUE(m_processes.back()->Start(m_folder, BinProgram(program), arguments)) << program;
-    return *m_processes.back();
+void UpdaterFixture::ExpectEndsWithoutWindow(const ChildProcess& process) {
+    bool showedWindow = false;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            showedWindow |= UiWindow::Find(kMainWindowTitle, process.Id()).Exists();
+            return process.WaitForExit(0);
+        },
+        kStartMs));
+    EXPECT_FALSE(showedWindow);
 }
 
 void UpdaterFixture::WriteImage(std::uint16_t version, std::size_t length) {
-    m_image = MakeImage(PayloadFromSeed(7), version, length);
-    std::ofstream file(Path("zrcup0214.bin"), std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(m_image.data()), m_image.size());
-    ASSERT_TRUE(file.good());
+    m_image = WriteTestImage(m_folder.File(kImage), version, length);
 }
 
 void UpdaterFixture::RemoveImage() {
-    ASSERT_TRUE(std::filesystem::remove(Path("zrcup0214.bin")));
+    ASSERT_TRUE(DeleteFileA(m_folder.File(kImage).c_str()));
     m_image.clear();
 }
 
-void UpdaterFixture::SetDevice(const std::string& key, const std::string& value) {
-    ASSERT_TRUE(SimSettings::IsKnownKey(key)) << key;
-    SimSettings settings(m_deviceFolder);
-    settings.Load();
-    settings.Set(key, value);
-    ASSERT_TRUE(settings.Save());
-}
-
-std::string UpdaterFixture::DeviceRecord(const std::string& key) {
-    SimSettings settings(m_deviceFolder);
-    settings.Load();
-    return settings.Get(key);
-}
-
-void UpdaterFixture::SetFlashVersion(const char* version) {
-    ChildProcess tool;
-    DWORD code = 99;
-    ASSERT_TRUE(tool.Start(m_folder, BinProgram("zrcsim.exe"), std::string("version ") + version));
-    ASSERT_TRUE(tool.WaitForExit(kStartMs, &code));
-    ASSERT_EQ(0u, code);
+void UpdaterFixture::ExpectImageUnchanged() {
+    if (m_image.empty())
+        EXPECT_EQ(-1, FileSize(m_folder.File(kImage)));
+    else
+        EXPECT_TRUE(ReadBytes(m_folder.File(kImage)) == m_image) << "the image was changed";
 }
 
 bool UpdaterFixture::StagingFileExists() const {
-    return std::filesystem::exists(Path("update_temp.bin"));
+    return FileSize(m_folder.File("update_temp.bin")) >= 0;
+}
+
+void UpdaterFixture::SetFlashVersion(const char* version) {
+    ASSERT_EQ(0, RunBeside("zrcsim.exe", std::string("version ") + version));
 }
 
 void UpdaterFixture::ExpectScreen(const UiWindow& window, const std::string& status,
                                   const std::string& currentVersion, bool update, bool about,
                                   bool exit) {
     std::string text;
-    EXPECT_TRUE(window.ReadText(updater::kStatus, text));
+    EXPECT_TRUE(window.ReadText(IDC_STATUS, text));
     EXPECT_EQ(status, text);
-    EXPECT_TRUE(window.ReadText(updater::kCurrentVersion, text));
+    EXPECT_TRUE(window.ReadText(IDC_CURRENT_VERSION, text));
     EXPECT_EQ(currentVersion, text);
-    EXPECT_TRUE(window.ReadText(updater::kNewVersion, text));
+    EXPECT_TRUE(window.ReadText(IDC_NEW_VERSION, text));
     EXPECT_EQ("0214", text);
-    EXPECT_EQ(update, window.IsEnabled(updater::kUpdate)) << "Update";
-    EXPECT_EQ(about, window.IsEnabled(updater::kAbout)) << "About";
-    EXPECT_EQ(exit, window.IsEnabled(updater::kExit)) << "Exit";
+    EXPECT_EQ(update, window.IsEnabled(IDC_UPDATE)) << "Update";
+    EXPECT_EQ(about, window.IsEnabled(IDC_ABOUT)) << "About";
+    EXPECT_EQ(exit, window.IsEnabled(IDOK)) << "Exit";
 }
 
 void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     DWORD process = window.ProcessId();
-    ASSERT_TRUE(window.Click(updater::kExit));
-    EXPECT_TRUE(UiWindow::WaitGone(updater::kMainTitle, kGoneMs, process));
-    for (auto& started : m_processes) {
-        if (started->Id() == process) {
-            EXPECT_TRUE(started->WaitForExit(kGoneMs));
-        }
+    ASSERT_TRUE(window.Click(IDOK));
+    EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, process));
+    if (ChildProcess* started = m_programs.Find(process)) {
+        EXPECT_TRUE(started->WaitForExit(kGoneMs));
     }
+}
+
+bool UpdaterFixture::Handled(const UiWindow& window) {
+    // A changed text limit of the status log is the marker: nothing else sets it, and it
+    // changes nothing the user sees. Handling a message may post another (Alt+F4 posts
+    // the close command), so the marker goes round twice.
+    HWND status = GetDlgItem(window.Handle(), IDC_STATUS);
+    for (int round = 0; round < 2; ++round) {
+        static WPARAM marker = 0x7000;
+        PostMessageA(status, EM_SETLIMITTEXT, ++marker, 0);
+        DWORD_PTR limit = 0;
+        if (!WaitUntil(
+                [&] {
+                    return SendMessageTimeoutA(status, EM_GETLIMITTEXT, 0, 0, SMTO_NORMAL, 1000,
+                                               &limit) &&
+                           limit == marker;
+                },
+                kStartMs))
+            return false;
+    }
+    return true;
 }

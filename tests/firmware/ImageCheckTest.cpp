@@ -1,25 +1,22 @@
 #include "ImageCheck.h"
 
-#include "FirmwareFiles.h"
+#include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "FirmwareFiles.h"
+#include "ScratchFolder.h"
 
 namespace {
 
 constexpr char kImage[] = ".\\zrcup0214.bin";
 constexpr char kStaging[] = ".\\update_temp.bin";
 
-class ImageCheckTest : public FirmwareFolderTest {
+class ImageCheckTest : public testing::Test {
 protected:
-    void SetUp() override {
-        FirmwareFolderTest::SetUp();
-        std::memset(m_firmwarePath, 0, sizeof m_firmwarePath);
-        std::memset(m_stagingPath, 0, sizeof m_stagingPath);
-    }
     void TearDown() override {
         delete g_pImageFile;
         g_pImageFile = nullptr;
-        FirmwareFolderTest::TearDown();
     }
 
     // One use of a fresh image file object, as at the start of a program run.
@@ -33,18 +30,18 @@ protected:
         return verdict;
     }
 
-    char m_firmwarePath[260];
-    char m_stagingPath[260];
+    ScratchFolder m_folder;
+    char m_firmwarePath[260] = {};
+    char m_stagingPath[260] = {};
 };
 
 } // namespace
 
 TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersion) {
-    const std::string image = MakeImage(0x200000, 0x0214);
-    Put(kImage, image);
+    const Bytes image = WriteTestImage(kImage);
     EXPECT_EQ(ImageVerdict::Accepted, Prepare());
     EXPECT_STREQ(kStaging, m_stagingPath);
-    EXPECT_TRUE(Contents(kStaging) == ExpectedStaging(image));
+    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
     // The image is closed again: it can be opened exclusively.
     CFile reopened;
     EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
@@ -54,7 +51,7 @@ TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
     struct Case {
         const char* name;
         std::size_t size;
-        unsigned version;
+        std::uint16_t version;
         const char* expected;
     };
     const Case cases[] = {
@@ -67,44 +64,44 @@ TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
         {"empty", 0, 0, "0214"},
     };
     for (const Case& c : cases) {
-        const std::string image = MakeImage(c.size, c.version);
-        Put(kImage, image);
+        const Bytes image = WriteTestImage(kImage, c.version, c.size);
         EXPECT_EQ(ImageVerdict::Refused, Prepare(c.expected)) << c.name;
         EXPECT_STREQ(kStaging, m_stagingPath) << c.name;
-        EXPECT_TRUE(Contents(kStaging) == ExpectedStaging(image)) << c.name;
-        ASSERT_TRUE(fs::remove(kStaging)) << c.name;
+        EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image)) << c.name;
+        ASSERT_TRUE(DeleteFileA(kStaging)) << c.name;
     }
 }
 
 TEST_F(ImageCheckTest, ImageThatCannotBeOpenedWritesNoStagingFile) {
     EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
 
-    Put(kImage, MakeImage(0x200000));
+    WriteTestImage(kImage);
     {
         CFile holder;
         ASSERT_TRUE(holder.Open(kImage, CFile::modeRead | CFile::shareDenyNone));
         EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
     }
-    EXPECT_FALSE(fs::exists(kStaging));
+    EXPECT_EQ(-1, FileSize(kStaging));
 }
 
 TEST_F(ImageCheckTest, ImageIsReadOnlyOncePerRun) {
-    Put(kImage, MakeImage(0x200000));
+    WriteTestImage(kImage);
     EXPECT_EQ(ImageVerdict::Accepted, Prepare());
-    ASSERT_TRUE(fs::remove(kStaging));
+    ASSERT_TRUE(DeleteFileA(kStaging));
     EXPECT_EQ(ImageVerdict::NotOpened, PrepareFirmwareImage(m_firmwarePath, m_stagingPath, "0214"));
-    EXPECT_FALSE(fs::exists(kStaging));
+    EXPECT_EQ(-1, FileSize(kStaging));
 }
 
 TEST_F(ImageCheckTest, UnwritableStagingFileStopsTheRun) {
-    Put(kImage, MakeImage(0x200000));
-    Put(kStaging, "stale staging file");
+    WriteTestImage(kImage);
+    const Bytes stale = {'s', 't', 'a', 'l', 'e'};
+    WriteBytes(kStaging, stale);
     {
         CFile holder;
         ASSERT_TRUE(holder.Open(kStaging, CFile::modeRead | CFile::shareExclusive));
         EXPECT_EQ(ImageVerdict::StagingFailed, Prepare());
     }
-    EXPECT_TRUE(Contents(kStaging) == "stale staging file");
+    EXPECT_TRUE(ReadBytes(kStaging) == stale);
     CFile reopened;
     EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
 }

@@ -1,8 +1,9 @@
-// CFile against real files in the temporary directory: sharing, truncation, positions,
+// CFile against real files in a scratch folder: sharing, truncation, positions,
 // short reads and writes, and removal.
 #include <gtest/gtest.h>
 
 #include "File.h"
+#include "ScratchFolder.h"
 
 #include <string>
 
@@ -14,14 +15,7 @@ constexpr UINT kCreateWriteExclusive =
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dir[MAX_PATH] = {};
-        char name[MAX_PATH] = {};
-        ASSERT_NE(0u, GetTempPathA(sizeof dir, dir));
-        ASSERT_NE(0u, GetTempFileNameA(dir, "zfw", 0, name));
-        path_ = name;
-    }
-    void TearDown() override { DeleteFileA(path_.c_str()); }
+    void SetUp() override { WriteBytes(""); }
 
     void WriteBytes(const std::string& bytes) {
         CFile file;
@@ -29,7 +23,8 @@ protected:
         ASSERT_EQ(bytes.size(), file.Write(bytes.data(), static_cast<UINT>(bytes.size())));
     }
 
-    std::string path_;
+    ScratchFolder folder_;
+    std::string path_ = folder_.File("file.bin");
 };
 
 TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpenUntilClosed) {

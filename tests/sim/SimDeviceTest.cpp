@@ -5,19 +5,16 @@
 #include <windows.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "DeviceCommands.h"
-#include "FirmwareImage.h"
+#include "FirmwareFiles.h"
 #include "GraphDeviceLink.h"
-#include "SimSettings.h"
+#include "ScratchFolder.h"
+#include "SimDeviceState.h"
 
 namespace {
 
-constexpr DWORD kStagingSize = 0x400000;
 constexpr int kFailure = 0;
 constexpr int kSuccess = 1;
 
@@ -29,75 +26,21 @@ struct FlashBlock {
 };
 #pragma pack(pop)
 
-std::vector<BYTE> ReadAll(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(file),
-                             std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const char* path, const std::vector<BYTE>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-}
-
-// The staging file for an image: each descrambled word as low, 0xFF, high, 0xFF.
-std::vector<BYTE> StagingFor(const std::vector<std::uint8_t>& image) {
-    std::vector<BYTE> staging;
-    staging.reserve(kStagingSize);
-    for (std::size_t offset = 0; offset + 1 < image.size(); offset += 2) {
-        WORD word = static_cast<WORD>(image[offset] | image[offset + 1] << 8);
-        if (word != 0x0000 && word != 0xFFFF && word != 0x4C2D && word != 0xB3D2)
-            word ^= 0x4C2D;
-        staging.insert(staging.end(),
-                       {static_cast<BYTE>(word & 0xFF), 0xFF, static_cast<BYTE>(word >> 8), 0xFF});
-    }
-    return staging;
-}
-
 // Each test gets a new device: an empty state folder of its own, which is also the
 // current folder, so that relative staging paths land there.
 class SimDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        static int counter = 0;
-        folder_ = std::wstring(temp) + L"zrcsim-test-" + std::to_wstring(GetCurrentProcessId()) +
-                  L"-" + std::to_wstring(++counter);
-        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-        SetEnvironmentVariableW(L"ZRCSIM_STATE", folder_.c_str());
-        GetCurrentDirectoryW(MAX_PATH, previousFolder_);
-        SetCurrentDirectoryW(folder_.c_str());
-        Configure({{"flash_ms", "64"}, {"read_ms", "0"}});
+        m_device.Set({{"flash_ms", "64"}, {"read_ms", "0"}});
     }
-    void TearDown() override {
-        SetCurrentDirectoryW(previousFolder_);
-        SetEnvironmentVariableW(L"ZRCSIM_STATE", nullptr);
-        for (const wchar_t* name : {L"\\flash.bin", L"\\settings.txt", L"\\update_temp.bin"})
-            DeleteFileW((folder_ + name).c_str());
-        RemoveDirectoryW(folder_.c_str());
-        CoUninitialize();
-    }
+    void TearDown() override { CoUninitialize(); }
 
-    void Configure(std::initializer_list<std::pair<const char*, const char*>> values) {
-        SimSettings settings(folder_);
-        settings.Load();
-        for (const auto& value : values)
-            settings.Set(value.first, value.second);
-        ASSERT_TRUE(settings.Save());
-    }
-    std::string Setting(const char* key) {
-        SimSettings settings(folder_);
-        settings.Load();
-        return settings.Get(key);
-    }
-    std::vector<BYTE> Flash() { return ReadAll(folder_ + L"\\flash.bin"); }
+    Bytes Flash() { return ReadBytes(m_folder.File("flash.bin")); }
     // The new device's flash, made by its first command.
-    std::vector<BYTE> FactoryFlash() {
+    Bytes FactoryFlash() {
         EXPECT_EQ(kSuccess, Command(CMD_CHECK_READY, nullptr));
-        std::vector<BYTE> flash = Flash();
+        Bytes flash = Flash();
         EXPECT_EQ(0x200000u, flash.size());
         return flash;
     }
@@ -116,11 +59,11 @@ protected:
         return Command(CMD_FLASH_UPDATE, &block);
     }
     void WriteStaging(std::uint16_t version) {
-        WriteAll("update_temp.bin", StagingFor(MakeImage(PayloadFromSeed(7), version)));
+        WriteBytes("update_temp.bin", ExpectedStaging(MakeTestImage(version)));
     }
 
-    std::wstring folder_;
-    wchar_t previousFolder_[MAX_PATH] = {};
+    ScratchFolder m_folder;
+    SimDeviceState m_device{m_folder.Path()};
 };
 
 TEST_F(SimDeviceTest, ReadinessFollowsTheProbes) {
@@ -136,7 +79,7 @@ TEST_F(SimDeviceTest, ReadinessFollowsTheProbes) {
             {"probe1", "0x80004005", kSuccess}, // only S_FALSE means not ready
         };
     for (const Case& c : cases) {
-        Configure({{"probe1", "0"}, {"probe2", "0"}, {"probe3", "0"}, {c.key, c.status}});
+        m_device.Set({{"probe1", "0"}, {"probe2", "0"}, {"probe3", "0"}, {c.key, c.status}});
         EXPECT_EQ(c.expected, Command(CMD_CHECK_READY, nullptr)) << c.key << "=" << c.status;
     }
 }
@@ -156,7 +99,7 @@ TEST_F(SimDeviceTest, AnswersMicrocodeSourceWordAndVersionStrings) {
     EXPECT_STREQ("QmSplt 1.04.0.07", versions.szSplitterVersion);
     EXPECT_STREQ("", versions.szSinkVersion);
 
-    Configure({{"microcode", "0x12345678"}, {"sink_version", "Sink   9.9"}});
+    m_device.Set({{"microcode", "0x12345678"}, {"sink_version", "Sink   9.9"}});
     EXPECT_EQ(kSuccess, link.Command(CMD_GET_MICROCODE_VERSION, &microcode));
     EXPECT_EQ(0x12345678u, microcode);
     CGraphDeviceLink sinkLink;
@@ -169,8 +112,8 @@ TEST_F(SimDeviceTest, FlagAndByteReportTheirConfiguredStatus) {
     BYTE value = 0x5A;
     EXPECT_EQ(kSuccess, Command(CMD_QUERY_SOURCE_FLAG, nullptr));
     EXPECT_EQ(kSuccess, Command(CMD_SET_SOURCE_BYTE, &value));
-    EXPECT_EQ("0x0000005a", Setting("last_byte"));
-    Configure({{"flag_status", "1"}, {"byte_status", "1"}});
+    EXPECT_EQ("0x0000005a", m_device.Get("last_byte"));
+    m_device.Set({{"flag_status", "1"}, {"byte_status", "1"}});
     EXPECT_EQ(kFailure, Command(CMD_QUERY_SOURCE_FLAG, nullptr));
     EXPECT_EQ(kFailure, Command(CMD_SET_SOURCE_BYTE, &value));
 }
@@ -185,8 +128,8 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageShowsItsTrailerVersion) {
     HWND window =
         CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, window);
-    std::vector<std::uint8_t> payload = PayloadFromSeed(7);
-    WriteAll("update_temp.bin", StagingFor(MakeImage(payload, 0x0214)));
+    const Bytes payload = TestPayload();
+    WriteStaging(0x0214);
 
     ASSERT_EQ(kSuccess, FlashStaging(".\\update_temp.bin", window));
 
@@ -194,35 +137,35 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageShowsItsTrailerVersion) {
     ASSERT_EQ(kSuccess, ReadVersion(&word));
     EXPECT_EQ(0x0214u, word & 0xFFFF);
     // The flash holds the plain firmware: the payload, then erased padding.
-    std::vector<BYTE> flash = Flash();
+    Bytes flash = Flash();
     ASSERT_EQ(0x200000u, flash.size());
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), flash.begin()));
     EXPECT_EQ(0xFF, flash[0x1FFFFB]);
-    EXPECT_EQ(".\\update_temp.bin", Setting("last_flash_path"));
-    EXPECT_EQ("1", Setting("last_flash_window_valid"));
-    EXPECT_EQ("1", Setting("flash_count"));
+    EXPECT_EQ(".\\update_temp.bin", m_device.Get("last_flash_path"));
+    EXPECT_EQ("1", m_device.Get("last_flash_window_valid"));
+    EXPECT_EQ("1", m_device.Get("flash_count"));
     DestroyWindow(window);
 
     ASSERT_EQ(kSuccess, FlashStaging("update_temp.bin", reinterpret_cast<HWND>(0x1234)));
-    EXPECT_EQ("0x00001234", Setting("last_flash_window"));
-    EXPECT_EQ("0", Setting("last_flash_window_valid"));
+    EXPECT_EQ("0x00001234", m_device.Get("last_flash_window"));
+    EXPECT_EQ("0", m_device.Get("last_flash_window_valid"));
 }
 
 TEST_F(SimDeviceTest, InvalidStagingFileIsRefusedAndTheFlashKept) {
-    std::vector<BYTE> valid = StagingFor(MakeImage(PayloadFromSeed(3), 0x0214));
-    std::vector<BYTE> shortFile(valid.begin(), valid.end() - 4);
-    std::vector<BYTE> longFile = valid;
+    Bytes valid = ExpectedStaging(MakeTestImage());
+    Bytes shortFile(valid.begin(), valid.end() - 4);
+    Bytes longFile = valid;
     longFile.insert(longFile.end(), 4, 0xFF);
-    std::vector<BYTE> badFiller = valid;
+    Bytes badFiller = valid;
     badFiller[0x3FFFFD] = 0x00; // byte 1 of the last record
-    std::vector<BYTE> badHighFiller = valid;
+    Bytes badHighFiller = valid;
     badHighFiller[3] = 0xFE; // byte 3 of the first record
-    const std::vector<BYTE>* files[] = {&shortFile, &longFile, &badFiller, &badHighFiller};
+    const Bytes* files[] = {&shortFile, &longFile, &badFiller, &badHighFiller};
 
-    std::vector<BYTE> before = FactoryFlash();
+    Bytes before = FactoryFlash();
     EXPECT_EQ(kFailure, FlashStaging(".\\missing.bin"));
-    for (const std::vector<BYTE>* file : files) {
-        WriteAll("update_temp.bin", *file);
+    for (const Bytes* file : files) {
+        WriteBytes("update_temp.bin", *file);
         EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin")) << file->size();
     }
     EXPECT_EQ(before, Flash());
@@ -231,7 +174,7 @@ TEST_F(SimDeviceTest, InvalidStagingFileIsRefusedAndTheFlashKept) {
 TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
     WriteStaging(0x0214);
     ASSERT_EQ(kSuccess, FlashStaging(".\\update_temp.bin"));
-    Configure({{"microcode", "0xBEEF"}});
+    m_device.Set({{"microcode", "0xBEEF"}});
     ASSERT_NE(nullptr, GetModuleHandleW(L"zrcsim.dll"));
     CoUninitialize();
     ASSERT_EQ(nullptr, GetModuleHandleW(L"zrcsim.dll")) << "the DLL stayed loaded";
@@ -246,16 +189,16 @@ TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
 
 TEST_F(SimDeviceTest, PowerLossLeavesABlankVersionUntilTheNextFlash) {
     WriteStaging(0x0214);
-    Configure({{"fault_power_loss", "1"}});
+    m_device.Set({{"fault_power_loss", "1"}});
     EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin"));
     DWORD word = 0;
     ASSERT_EQ(kSuccess, ReadVersion(&word));
     EXPECT_EQ(0xFFFFu, word & 0xFFFF);
-    std::vector<BYTE> flash = Flash();
+    Bytes flash = Flash();
     EXPECT_NE(0xFF, flash[0]) << "the leading part is programmed";
 
     // The power is back: a second flash recovers the device.
-    EXPECT_EQ("0", Setting("fault_power_loss"));
+    EXPECT_EQ("0", m_device.Get("fault_power_loss"));
     EXPECT_EQ(kSuccess, FlashStaging(".\\update_temp.bin"));
     ASSERT_EQ(kSuccess, ReadVersion(&word));
     EXPECT_EQ(0x0214u, word & 0xFFFF);
@@ -263,12 +206,12 @@ TEST_F(SimDeviceTest, PowerLossLeavesABlankVersionUntilTheNextFlash) {
 
 TEST_F(SimDeviceTest, FailingFlashAndReadLeaveFlashAndValueAlone) {
     WriteStaging(0x0214);
-    Configure({{"fault_flash_fails", "1"}});
-    std::vector<BYTE> before = FactoryFlash();
+    m_device.Set({{"fault_flash_fails", "1"}});
+    Bytes before = FactoryFlash();
     EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin"));
     EXPECT_EQ(before, Flash());
 
-    Configure({{"fault_read_fails", "1"}});
+    m_device.Set({{"fault_read_fails", "1"}});
     DWORD word = 0xCAFE;
     EXPECT_EQ(kFailure, ReadVersion(&word));
     EXPECT_EQ(0xCAFEu, word);
@@ -286,21 +229,21 @@ TEST_F(SimDeviceTest, FiltersThatCannotBeCreatedFailTheOpen) {
         {"fault_no_sink", CONFIG_SINK, OPEN_NO_SINK},
     };
     for (const Case& c : cases) {
-        Configure({{"fault_no_source", "0"},
-                   {"fault_no_splitter", "0"},
-                   {"fault_no_sink", "0"},
-                   {c.fault, "1"}});
+        m_device.Set({{"fault_no_source", "0"},
+                      {"fault_no_splitter", "0"},
+                      {"fault_no_sink", "0"},
+                      {c.fault, "1"}});
         CGraphDeviceLink link;
         EXPECT_EQ(c.openResult, link.Open(c.config, 0)) << c.fault;
     }
     // Without its Splitter the link still reaches the Source filter.
-    Configure({{"fault_no_sink", "0"}, {"fault_no_splitter", "1"}});
+    m_device.Set({{"fault_no_sink", "0"}, {"fault_no_splitter", "1"}});
     EXPECT_EQ(kSuccess, Command(CMD_CHECK_READY, nullptr));
 }
 
 TEST_F(SimDeviceTest, FlashAndReadTakeTheirConfiguredTime) {
     WriteStaging(0x0214);
-    Configure({{"flash_ms", "640"}, {"read_ms", "300"}});
+    m_device.Set({{"flash_ms", "640"}, {"read_ms", "300"}});
     CGraphDeviceLink link;
     ASSERT_EQ(1, link.Open(CONFIG_SOURCE_SPLITTER, 0));
     FlashBlock block = {".\\update_temp.bin", nullptr};

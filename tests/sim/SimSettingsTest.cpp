@@ -1,6 +1,7 @@
 // Reading the simulated device's settings.
 #include <gtest/gtest.h>
 
+#include "ScratchFolder.h"
 #include "SimSettings.h"
 
 namespace {
@@ -33,11 +34,8 @@ TEST(SimSettingsTest, NumbersAreDecimalOrHexadecimal) {
 }
 
 TEST(SimSettingsTest, UnsetKeysReadTheirDefaultsAndSavedKeysReadBack) {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder =
-        std::wstring(temp) + L"zrcsim-settings-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ScratchFolder scratch;
+    const std::wstring folder(scratch.Path().begin(), scratch.Path().end());
     SimSettings written(folder);
     written.Load();
     EXPECT_EQ(30000u, written.GetNumber("flash_ms"));
@@ -50,8 +48,6 @@ TEST(SimSettingsTest, UnsetKeysReadTheirDefaultsAndSavedKeysReadBack) {
     EXPECT_EQ(64u, read.GetNumber("flash_ms"));
     EXPECT_EQ("Text = with equals", read.Get("source_version"));
     EXPECT_EQ(3000u, read.GetNumber("read_ms"));
-    DeleteFileW((folder + L"\\settings.txt").c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 } // namespace

@@ -29,27 +29,9 @@ struct PrivateObject {
     FakeVendorFilter* owner;
 };
 
-const IID& PrivateIid(FakeRole role) {
-    switch (role) {
-    case FakeRole::Source:
-        return IID_ISourcePrivate;
-    case FakeRole::Splitter:
-        return IID_ISplitterPrivate;
-    default:
-        return IID_ISinkPrivate;
-    }
-}
-
-const CLSID& FilterClsid(FakeRole role) {
-    switch (role) {
-    case FakeRole::Source:
-        return CLSID_ZrcSource;
-    case FakeRole::Splitter:
-        return CLSID_ZrcSplitter;
-    default:
-        return CLSID_ZrcSink;
-    }
-}
+// The private interface and the class of each role, in FakeRole order.
+const IID* const kPrivateIids[] = {&IID_ISourcePrivate, &IID_ISplitterPrivate, &IID_ISinkPrivate};
+const CLSID* const kFilterClsids[] = {&CLSID_ZrcSource, &CLSID_ZrcSplitter, &CLSID_ZrcSink};
 
 const void* PrivateMethods(FakeRole role);
 
@@ -58,7 +40,7 @@ const void* PrivateMethods(FakeRole role);
 class FakeVendorFilter : public PinlessFilter, public ISpecifyPropertyPages {
 public:
     FakeVendorFilter(FakeState* state, FakeRole role)
-        : PinlessFilter(FilterClsid(role)), m_state(state), m_role(role) {
+        : PinlessFilter(*kFilterClsids[Index(role)]), m_state(state), m_role(role) {
         m_private.lpVtbl = PrivateMethods(role);
         m_private.owner = this;
     }
@@ -83,7 +65,7 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv && riid == PrivateIid(m_role) && Script().answersPrivate) {
+        if (ppv && riid == *kPrivateIids[Index(m_role)] && Script().answersPrivate) {
             *ppv = &m_private;
             AddPrivateRef();
             return S_OK;
@@ -266,21 +248,10 @@ constexpr ClassFactory::CreateFunction kCreators[3] = {
 
 FakeVendorFilters::FakeVendorFilters() {
     g_state = new FakeState;
-    m_registered = true;
-    for (int i = 0; i < 3; ++i) {
-        auto* factory = new ClassFactory(kCreators[i]);
-        if (FAILED(CoRegisterClassObject(FilterClsid(static_cast<FakeRole>(i)), factory,
-                                         CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookies[i])))
-            m_registered = false;
-        factory->Release();
-    }
 }
 
 FakeVendorFilters::~FakeVendorFilters() {
-    for (DWORD cookie : m_cookies) {
-        if (cookie)
-            CoRevokeClassObject(cookie);
-    }
+    Revoke();
     // A filter still referenced is left alive, with its state, so a late caller
     // does not touch freed memory.
     if (LiveFilters() == 0) {
@@ -289,6 +260,26 @@ FakeVendorFilters::~FakeVendorFilters() {
         delete g_state;
     }
     g_state = nullptr;
+}
+
+bool FakeVendorFilters::Register() {
+    bool registered = true;
+    for (int i = 0; i < 3; ++i) {
+        auto* factory = new ClassFactory(kCreators[i]);
+        if (FAILED(CoRegisterClassObject(*kFilterClsids[i], factory, CLSCTX_INPROC_SERVER,
+                                         REGCLS_MULTIPLEUSE, &m_cookies[i])))
+            registered = false;
+        factory->Release();
+    }
+    return registered;
+}
+
+void FakeVendorFilters::Revoke() {
+    for (DWORD& cookie : m_cookies) {
+        if (cookie)
+            CoRevokeClassObject(cookie);
+        cookie = 0;
+    }
 }
 
 FakeFilterScript& FakeVendorFilters::Script(FakeRole role) {

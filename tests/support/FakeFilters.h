@@ -1,9 +1,9 @@
 #pragma once
 // Programmable stand-ins for the device maker's three filters, for tests that run a
-// device link in a real filter graph. While a FakeVendorFilters object lives, its
-// class objects answer the filters' real class identifiers in the current apartment;
-// each filter it makes follows the script of its role and writes what it saw into the
-// record of its role.
+// device link in a real filter graph. While a FakeVendorFilters object is registered, its
+// class objects answer the filters' real class identifiers in the registering thread's
+// apartment; each filter it makes follows the script of its role and writes what it saw
+// into the record of its role.
 #include <windows.h>
 
 #include <string>
@@ -52,14 +52,18 @@ struct FakeFilterRecord {
 
 class FakeVendorFilters {
 public:
-    // Registers the class objects; COM must be initialised on this thread.
     FakeVendorFilters();
-    // Revokes the class objects and frees the filters whose count reached 0.
+    // Revokes the class objects if still registered and frees the filters whose count
+    // reached 0.
     ~FakeVendorFilters();
     FakeVendorFilters(const FakeVendorFilters&) = delete;
     FakeVendorFilters& operator=(const FakeVendorFilters&) = delete;
 
-    bool Registered() const { return m_registered; }
+    // Registers the class objects in this thread's apartment; COM must be initialised on
+    // it. False when one of them could not be registered.
+    bool Register();
+    // Revokes them again, on the thread that registered them.
+    void Revoke();
     FakeFilterScript& Script(FakeRole role);
     FakeFilterRecord& Record(FakeRole role);
     // Filters of every role still referenced by someone.
@@ -67,5 +71,4 @@ public:
 
 private:
     DWORD m_cookies[3] = {};
-    bool m_registered = false;
 };

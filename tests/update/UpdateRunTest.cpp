@@ -1,6 +1,7 @@
 // The update run against the simulated device: the worker thread creates its own
 // filter graph, so the device's filters come from the registered simulator, configured
-// through its state folder with short timings.
+// through its state folder with short timings. What the user sees at the end of a run is
+// checked end to end; here it is the order of the calls, the timers and the progress bar.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,18 +9,18 @@
 #include <vector>
 
 #include "DialogRunner.h"
+#include "FirmwareFiles.h"
 #include "ImageCheck.h"
-#include "SimSettings.h"
-#include "TestFolder.h"
-#include "ThreadWindows.h"
+#include "ScratchFolder.h"
+#include "SimDeviceState.h"
 #include "UpdaterIdentity.h"
+#include "WaitUntil.h"
 #include "resource.h"
 
 namespace {
 
 const char kImage[] = ".\\zrcup0214.bin";
 const char kStaging[] = ".\\update_temp.bin";
-constexpr DWORD kImageSize = 0x200000;
 constexpr long long kStagingSize = 0x400000;
 constexpr DWORD kRunTimeoutMs = 20000;
 
@@ -31,22 +32,7 @@ protected:
         // Each test is a fresh program run, whose image file object exists from the start.
         if (!g_pImageFile)
             g_pImageFile = new CFile;
-        CreateDirectoryW(m_folder.StateFolder().c_str(), nullptr);
-        Configure({{"flash_ms", "200"}, {"read_ms", "0"}});
-    }
-
-    void Configure(std::initializer_list<std::pair<const char*, const char*>> values) {
-        SimSettings settings(m_folder.StateFolder());
-        settings.Load();
-        for (const auto& value : values)
-            settings.Set(value.first, value.second);
-        ASSERT_TRUE(settings.Save());
-    }
-
-    std::string Recorded(const char* key) {
-        SimSettings settings(m_folder.StateFolder());
-        settings.Load();
-        return settings.Get(key);
+        m_device.Set({{"flash_ms", "200"}, {"read_ms", "0"}});
     }
 
     // Opens the dialog and waits for the device check to let the update go ahead.
@@ -74,15 +60,16 @@ protected:
         return start == log.end() ? Log{} : Log(start, log.end());
     }
 
-    TestFolder m_folder;
+    ScratchFolder m_folder;
+    SimDeviceState m_device{m_folder.File("state")};
 };
 
 // --- Runs that stop before the flash -------------------------------------------------
 
 struct EarlyStopCase {
     const char* name;
-    DWORD imageSize; // 0: no image
-    WORD imageVersion;
+    std::size_t imageSize; // 0: no image
+    std::uint16_t imageVersion;
     const char* newVersion; // null: the build's own
     bool deviceGoesAway;    // not ready when Update is pressed
     bool stagingHeldOpen;   // another process holds the staging file
@@ -99,7 +86,7 @@ class EarlyStopTest : public UpdateRunTest, public testing::WithParamInterface<E
 TEST_P(EarlyStopTest, StopsWithItsMessageAndNeverFlashes) {
     const EarlyStopCase& c = GetParam();
     if (c.imageSize)
-        WriteFirmwareImage(kImage, c.imageSize, c.imageVersion);
+        WriteTestImage(kImage, c.imageVersion, c.imageSize);
     HANDLE held = INVALID_HANDLE_VALUE;
     if (c.stagingHeldOpen)
         held = CreateFileA(kStaging, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -110,14 +97,12 @@ TEST_P(EarlyStopTest, StopsWithItsMessageAndNeverFlashes) {
     DialogRunner dialog(options);
     OpenReady(dialog);
     if (c.deviceGoesAway)
-        Configure({{"probe2", "1"}});
+        m_device.Set({{"probe2", "1"}});
 
     dialog.Click(IDC_UPDATE);
     EXPECT_TRUE(dialog.WaitForStatus(c.status, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", c.status}));
-    ExpectFinishedButtons(dialog);
-    EXPECT_EQ(Recorded("flash_count"), "0");
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
     else
@@ -145,13 +130,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Runs that flash -----------------------------------------------------------------
 
-TEST_F(UpdateRunTest, SuccessfulFlashReadsTheVersionBackAndRemovesTheStagingFile) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
+    WriteTestImage(kImage);
     DialogRunner dialog;
     OpenReady(dialog);
     // The device takes a while to let go of a filter: the read-back's link must not be
     // made before the worker's link is gone.
-    Configure({{"release_ms", "500"}});
+    m_device.Set({{"release_ms", "500"}});
 
     dialog.Click(IDC_UPDATE);
     ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
@@ -159,33 +144,30 @@ TEST_F(UpdateRunTest, SuccessfulFlashReadsTheVersionBackAndRemovesTheStagingFile
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
                    "Verifing Flash Version...\r\n", "<clear>", "Update OK.\r\n"}));
-    EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0214");
-    EXPECT_EQ(dialog.ItemText(IDC_NEW_VERSION), "0214");
-    ExpectFinishedButtons(dialog);
-    EXPECT_EQ(FileSize(kStaging), -1);
-
     // The device got the staging file's path and the dialog's own window.
-    EXPECT_EQ(Recorded("flash_count"), "1");
-    EXPECT_EQ(Recorded("last_flash_path"), kStaging);
+    EXPECT_EQ(m_device.Get("flash_count"), "1");
+    EXPECT_EQ(m_device.Get("last_flash_path"), kStaging);
     char window[32];
     snprintf(window, sizeof window, "0x%08lx",
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
-    EXPECT_EQ(Recorded("last_flash_window"), window);
-    EXPECT_EQ(Recorded("last_flash_window_valid"), "1");
-    EXPECT_EQ(Recorded("source_overlaps"), "0");
+    EXPECT_EQ(m_device.Get("last_flash_window"), window);
+    EXPECT_EQ(m_device.Get("last_flash_window_valid"), "1");
+    EXPECT_EQ(m_device.Get("source_overlaps"), "0");
 
-    // A flash shorter than one tick: the bar goes from 0 to 100 and back to 0, and stays
-    // there once the progress timer is gone.
+    // The bar goes from 0 to 100 and back to 0, and stays there once the progress timer is
+    // gone. Steps before the end are the timer's, had the flash outlasted its period.
     Sleep(2 * PROGRESS_PERIOD_MS + 500);
-    EXPECT_EQ(dialog.ProgressLog(), (std::vector<int>{0, 100, 0}));
+    std::vector<int> log = dialog.ProgressLog();
+    auto full = std::find(log.begin(), log.end(), 100);
+    log.erase(std::remove(log.begin(), full, -1), full);
+    EXPECT_EQ(log, (std::vector<int>{0, 100, 0}));
 }
 
-TEST_F(UpdateRunTest, FailedFlashSaysNgAndKeepsTheCurrentVersion) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
-    Configure({{"fault_flash_fails", "1"}});
+TEST_F(UpdateRunTest, FailedFlashSaysNgWithoutReadingTheVersionBack) {
+    WriteTestImage(kImage);
+    m_device.Set({{"fault_flash_fails", "1"}});
     DialogRunner dialog;
     OpenReady(dialog);
-    std::string versionBefore = dialog.ItemText(IDC_CURRENT_VERSION);
 
     dialog.Click(IDC_UPDATE);
     ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... Done!\r\nUpdate NG.\r\n", kRunTimeoutMs))
@@ -193,16 +175,13 @@ TEST_F(UpdateRunTest, FailedFlashSaysNgAndKeepsTheCurrentVersion) {
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
                    "Update NG.\r\n"}));
-    EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), versionBefore);
-    ExpectFinishedButtons(dialog);
-    EXPECT_EQ(FileSize(kStaging), -1);
 }
 
 TEST_F(UpdateRunTest, VerdictFollowsTheFlashNotTheReadBack) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
+    WriteTestImage(kImage);
     DialogRunner dialog;
     OpenReady(dialog);
-    Configure({{"fault_read_fails", "1"}});
+    m_device.Set({{"fault_read_fails", "1"}});
 
     dialog.Click(IDC_UPDATE);
     EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
@@ -210,14 +189,14 @@ TEST_F(UpdateRunTest, VerdictFollowsTheFlashNotTheReadBack) {
 }
 
 TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
-    Configure({{"flash_ms", "3000"}});
+    WriteTestImage(kImage);
+    m_device.Set({{"flash_ms", "3000"}});
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     // More ticks than the bar has steps, faster than the real timer gives them.
     for (int tick = 0; tick < 110; ++tick)
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
-    EXPECT_TRUE(DialogRunner::WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
 
     ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
     std::vector<int> log = dialog.ProgressLog();
@@ -242,8 +221,8 @@ TEST_F(UpdateRunTest, DoneMessageWithoutARunChangesNothing) {
 // buttons, during the flash and after the run. None of it reaches the device or changes
 // what the dialog shows; the verdict comes from the flash itself.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
-    Configure({{"flash_ms", "2000"}, {"fault_power_loss", "1"}});
+    WriteTestImage(kImage);
+    m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
 
@@ -255,7 +234,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
-    EXPECT_EQ(FindThreadWindow("About ZRC Flash Updater", dialog.ThreadId()), nullptr);
+    EXPECT_EQ(dialog.ThreadWindow(kAboutWindowTitle), nullptr);
 
     const char verdict[] = "Updating Flash... Done!\r\nUpdate NG.\r\n";
     ASSERT_TRUE(dialog.WaitForStatus(verdict, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
@@ -265,40 +244,13 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
                    "Update NG.\r\n"}));
-    EXPECT_EQ(Recorded("flash_count"), "1");
+    EXPECT_EQ(m_device.Get("flash_count"), "1");
     ExpectFinishedButtons(dialog);
 }
 
-// --- Closing and the end of the session -------------------------------------------
-
-TEST_F(UpdateRunTest, RefusesToCloseWhileFlashingAndClosesAfterwards) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
-    Configure({{"flash_ms", "3000"}});
-    DialogRunner dialog;
-    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
-    EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
-    EXPECT_FALSE(dialog.IsItemEnabled(IDC_ABOUT));
-    EXPECT_FALSE(dialog.IsItemEnabled(IDOK));
-    HWND window = dialog.Window();
-    dialog.RequestClose();
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
-    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    PostMessageA(window, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(dialog.QueryEndSession(), FALSE);
-    EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
-
-    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
-    EXPECT_EQ(dialog.QueryEndSession(), TRUE);
-    dialog.RequestClose();
-    EXPECT_TRUE(dialog.WaitForExit(5000));
-}
-
 TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
-    WriteFirmwareImage(kImage, kImageSize, 0x0214);
-    Configure({{"flash_ms", "1000"}});
+    WriteTestImage(kImage);
+    m_device.Set({{"flash_ms", "3000"}});
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     // Open without delete sharing: the completion's delete fails.
@@ -311,38 +263,6 @@ TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
     ExpectFinishedButtons(dialog);
     CloseHandle(held);
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
-}
-
-// --- The About box ---------------------------------------------------------------------
-
-TEST_F(UpdateRunTest, AboutBoxShowsTheStartUpReads) {
-    Configure({{"microcode", "0x0001abcd"},
-               {"source_version", "abcdefghij"},
-               {"splitter_version", "abc"},
-               {"sink_version", "ZrcSnk 2.10.0.31"}});
-    DialogRunner dialog;
-    OpenReady(dialog);
-
-    dialog.Click(IDC_ABOUT);
-    HWND about = nullptr;
-    ASSERT_TRUE(DialogRunner::WaitUntil(
-        [&] { return (about = FindThreadWindow("About ZRC Flash Updater", dialog.ThreadId())); },
-        5000));
-    // Modal over the main dialog, which cannot be used meanwhile.
-    EXPECT_EQ(GetWindow(about, GW_OWNER), dialog.Window());
-    EXPECT_FALSE(IsWindowEnabled(dialog.Window()));
-    EXPECT_EQ(ControlText(about, IDC_APP_VERSION), "");
-    EXPECT_EQ(ControlText(about, IDC_MICROCODE_VERSION), "Microcode Version 1abcd");
-    EXPECT_EQ(ControlText(about, IDC_SOURCE_VERSION), "Source Filter hij");
-    EXPECT_EQ(ControlText(about, IDC_SPLITTER_VERSION), "Splitter Filter ");
-    // The start-up link holds no Sink filter.
-    EXPECT_EQ(ControlText(about, IDC_SINK_VERSION), "Sink Filter  N/A");
-
-    PostMessageA(about, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(DialogRunner::WaitUntil([&] { return !IsWindow(about); }, 5000));
-    EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_TRUE(IsWindowEnabled(dialog.Window()));
-    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "UpdaterDlg.h"
+#include "UiWindow.h"
+
+using uidriver::UiWindow;
 
 namespace {
 
@@ -11,6 +13,10 @@ const char kRunnerProp[] = "zrc.test.runner";
 const char kOldProcProp[] = "zrc.test.oldproc";
 // Posted to the status log behind other messages; its lParam is an event to set.
 constexpr UINT kFlushMessage = WM_APP + 0x100;
+// Sent to the status log; its lParam is a step to run with the dialog.
+constexpr UINT kCallMessage = WM_APP + 0x101;
+
+using Step = std::function<void(TestUpdaterDlg&)>;
 
 DialogRunner* RunnerOf(HWND hwnd) {
     return static_cast<DialogRunner*>(GetPropA(hwnd, kRunnerProp));
@@ -22,14 +28,21 @@ LRESULT CallOld(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK StatusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kFlushMessage) {
+    switch (message) {
+    case kFlushMessage:
         SetEvent(reinterpret_cast<HANDLE>(lParam));
         return 0;
-    }
-    if (message == EM_REPLACESEL && lParam)
-        RunnerOf(hwnd)->RecordStatus(reinterpret_cast<const char*>(lParam));
-    else if (message == WM_CLEAR)
+    case kCallMessage:
+        (*reinterpret_cast<const Step*>(lParam))(RunnerOf(hwnd)->Dialog());
+        return 0;
+    case EM_REPLACESEL:
+        if (lParam)
+            RunnerOf(hwnd)->RecordStatus(reinterpret_cast<const char*>(lParam));
+        break;
+    case WM_CLEAR:
         RunnerOf(hwnd)->RecordStatus("<clear>");
+        break;
+    }
     return CallOld(hwnd, message, wParam, lParam);
 }
 
@@ -47,49 +60,53 @@ void Watch(HWND control, DialogRunner* runner, WNDPROC proc) {
     SetPropA(control, kOldProcProp, reinterpret_cast<HANDLE>(old));
 }
 
-// The main dialog with its status log and progress bar watched.
-class WatchedUpdaterDlg : public CUpdaterDlg {
+// The main dialog with the runner's options applied and its status log and progress bar
+// watched once it has opened.
+class WatchedUpdaterDlg : public TestUpdaterDlg {
 public:
-    WatchedUpdaterDlg(DialogRunner* runner, const DialogOptions& options, HWND* pWindow,
-                      HANDLE opened)
-        : m_runner(runner), m_options(options), m_pWindow(pWindow), m_opened(opened) {}
+    explicit WatchedUpdaterDlg(DialogRunner* runner) : m_runner(runner) {}
 
 protected:
     BOOL OnInitDialog() override {
+        m_runner->Created(GetSafeHwnd());
         BOOL result = CUpdaterDlg::OnInitDialog();
-        if (m_options.newVersion) {
-            m_strNewVersion = m_options.newVersion;
+        const DialogOptions& options = m_runner->Options();
+        if (!options.timedDeviceCheck)
+            KillTimer(TIMER_DEVICE_CHECK);
+        if (options.newVersion) {
+            m_strNewVersion = options.newVersion;
             SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
         }
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_STATUS), m_runner, StatusProc);
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS), m_runner, ProgressProc);
-        *m_pWindow = GetSafeHwnd();
-        SetEvent(m_opened);
         return result;
     }
 
 private:
     DialogRunner* m_runner;
-    DialogOptions m_options;
-    HWND* m_pWindow;
-    HANDLE m_opened;
 };
+
+BOOL CALLBACK CancelWindow(HWND hwnd, LPARAM) {
+    PostMessageA(hwnd, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+}
 
 } // namespace
 
-DialogRunner::DialogRunner(DialogOptions options) : m_options(options) {
-    m_opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+DialogRunner::DialogRunner(DialogOptions options)
+    : m_options(std::move(options)), m_dialog(new WatchedUpdaterDlg(this)) {
+    m_created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &m_threadId);
-    HANDLE waits[] = {m_opened, m_thread};
+    HANDLE waits[] = {m_created, m_thread};
     DWORD woken = WaitForMultipleObjects(2, waits, FALSE, 15000);
     EXPECT_EQ(woken, WAIT_OBJECT_0) << "the dialog did not open";
 }
 
 DialogRunner::~DialogRunner() {
-    // A run in progress refuses to close: keep asking until it has ended.
+    // A run in progress refuses to close: keep asking until it has ended. The other
+    // windows of the thread (the About box, the warning) are asked too.
     for (int attempt = 0; attempt < 240 && !WaitForExit(0); ++attempt) {
-        if (IsWindow(m_hWnd))
-            PostMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        EnumThreadWindows(m_threadId, CancelWindow, 0);
         WaitForExit(250);
     }
     if (!WaitForExit(0)) {
@@ -97,37 +114,45 @@ DialogRunner::~DialogRunner() {
         TerminateThread(m_thread, 1);
     }
     CloseHandle(m_thread);
-    CloseHandle(m_opened);
+    CloseHandle(m_created);
 }
 
 DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
     auto* self = static_cast<DialogRunner*>(param);
-    WatchedUpdaterDlg dialog(self, self->m_options, &self->m_hWnd, self->m_opened);
-    dialog.DoModal();
+    if (self->m_options.beforeOpen)
+        self->m_options.beforeOpen();
+    self->m_result = self->m_dialog->DoModal();
+    if (self->m_options.afterClose)
+        self->m_options.afterClose();
     return 0;
+}
+
+void DialogRunner::Created(HWND window) {
+    m_hWnd = window;
+    SetEvent(m_created);
 }
 
 bool DialogRunner::IsOpen() const {
     return !WaitForExit(0) && IsWindow(m_hWnd);
 }
 
+HWND DialogRunner::ThreadWindow(const char* title) const {
+    // Only one dialog thread runs at a time: the process's windows are its windows.
+    return UiWindow::Find(title, GetCurrentProcessId()).Handle();
+}
+
 std::string DialogRunner::ItemText(int id) const {
-    char text[512] = {};
-    DWORD_PTR copied = 0;
-    SendMessageTimeoutA(GetDlgItem(m_hWnd, id), WM_GETTEXT, sizeof text,
-                        reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 10000, &copied);
+    std::string text;
+    UiWindow(m_hWnd).ReadText(id, text, 10000);
     return text;
 }
 
 bool DialogRunner::IsItemEnabled(int id) const {
-    return IsWindowEnabled(GetDlgItem(m_hWnd, id)) != FALSE;
+    return UiWindow(m_hWnd).IsEnabled(id);
 }
 
 int DialogRunner::ProgressPos() const {
-    DWORD_PTR pos = 0;
-    SendMessageTimeoutA(GetDlgItem(m_hWnd, IDC_PROGRESS), PBM_GETPOS, 0, 0, SMTO_NORMAL, 10000,
-                        &pos);
-    return static_cast<int>(pos);
+    return UiWindow(m_hWnd).ReadProgress(IDC_PROGRESS, 10000);
 }
 
 void DialogRunner::Click(int id) const {
@@ -135,29 +160,12 @@ void DialogRunner::Click(int id) const {
                  reinterpret_cast<LPARAM>(GetDlgItem(m_hWnd, id)));
 }
 
-void DialogRunner::RequestClose() const {
-    PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
-
-LRESULT DialogRunner::QueryEndSession() const {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(m_hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 10000,
-                        &answer);
-    return static_cast<LRESULT>(answer);
-}
-
-bool DialogRunner::WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
+void DialogRunner::Call(const Step& step) const {
+    SendMessageA(GetDlgItem(m_hWnd, IDC_STATUS), kCallMessage, 0, reinterpret_cast<LPARAM>(&step));
 }
 
 bool DialogRunner::WaitForStatus(const std::string& text, DWORD timeoutMs) const {
-    return WaitUntil([&] { return ItemText(IDC_STATUS) == text; }, timeoutMs);
+    return UiWindow(m_hWnd).WaitForText(IDC_STATUS, text, timeoutMs);
 }
 
 bool DialogRunner::WaitForExit(DWORD timeoutMs) const {

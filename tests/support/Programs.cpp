@@ -1,0 +1,48 @@
+#include "Programs.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+std::string BinProgram(const std::string& name) {
+    char path[MAX_PATH] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length < MAX_PATH ? length : 0);
+    return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
+}
+
+bool StartBeside(uidriver::ChildProcess& child, const std::string& name,
+                 const std::string& arguments) {
+    return child.Start(std::string(), BinProgram(name), arguments);
+}
+
+int RunBeside(const std::string& name, const std::string& arguments) {
+    uidriver::ChildProcess child;
+    DWORD code = 0;
+    if (!StartBeside(child, name, arguments))
+        return -1;
+    if (!child.WaitForExit(30000, &code)) {
+        child.Terminate();
+        return -1;
+    }
+    return static_cast<int>(code);
+}
+
+StartedPrograms::~StartedPrograms() {
+    for (auto& program : m_started)
+        program->Terminate();
+}
+
+uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
+                                               const std::string& arguments) {
+    m_started.push_back(std::make_unique<uidriver::ChildProcess>());
+    EXPECT_TRUE(StartBeside(*m_started.back(), name, arguments)) << name;
+    return *m_started.back();
+}
+
+uidriver::ChildProcess* StartedPrograms::Find(DWORD processId) {
+    for (auto& program : m_started) {
+        if (program->Id() == processId)
+            return program.get();
+    }
+    return nullptr;
+}

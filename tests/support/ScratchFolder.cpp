@@ -1,0 +1,46 @@
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void RemoveTree(const fs::path& folder) {
+    std::error_code ignored;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored))
+        SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(folder, ignored);
+}
+
+} // namespace
+
+ScratchFolder::ScratchFolder() {
+    static int counter = 0;
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "zrc";
+    for (char& c : name) {
+        if (c == '/')
+            c = '.';
+    }
+    name += "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter);
+    const fs::path folder = fs::temp_directory_path() / ("zrc." + name);
+    RemoveTree(folder);
+    std::error_code error;
+    fs::create_directories(folder, error);
+    EXPECT_FALSE(error) << folder << ": " << error.message();
+    m_path = folder.string();
+
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    m_previous = previous;
+    EXPECT_TRUE(SetCurrentDirectoryA(m_path.c_str())) << m_path;
+}
+
+ScratchFolder::~ScratchFolder() {
+    SetCurrentDirectoryA(m_previous.c_str());
+    RemoveTree(m_path);
+}
