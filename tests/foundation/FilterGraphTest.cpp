@@ -30,9 +30,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
         factory_ = new ClassFactory(CreateChainTestFilter);
-        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ChainTestFilter, factory_,
-                                              CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                              &cookie_));
+        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ChainTestFilter, factory_, CLSCTX_INPROC_SERVER,
+                                              REGCLS_MULTIPLEUSE, &cookie_));
     }
     void TearDown() override {
         CoRevokeClassObject(cookie_);
@@ -46,13 +45,13 @@ protected:
 
 TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
     ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IGraphBuilder,
-                                     reinterpret_cast<void**>(graph.GetAddressOf())));
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                               reinterpret_cast<void**>(graph.GetAddressOf())));
     ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ChainTestFilter, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IBaseFilter,
-                                     reinterpret_cast<void**>(filter.GetAddressOf())));
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(CLSID_ChainTestFilter, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IBaseFilter, reinterpret_cast<void**>(filter.GetAddressOf())));
 
     ASSERT_EQ(S_OK, graph->AddFilter(filter.Get(), L"Chain Test Filter"));
 
