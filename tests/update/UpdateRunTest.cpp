@@ -207,25 +207,20 @@ TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
     EXPECT_EQ(dialog.ProgressPos(), 0);
 }
 
-TEST_F(UpdateRunTest, DoneMessageWithoutARunChangesNothing) {
-    DialogRunner dialog;
-    OpenReady(dialog);
-
-    PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
-    ASSERT_TRUE(dialog.Flush());
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Ready.\r\n");
-    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
-}
-
-// What any program can post: a done message claiming success and clicks on the disabled
-// buttons, during the flash and after the run. None of it reaches the device or changes
-// what the dialog shows; the verdict comes from the flash itself.
+// What any program can post: a done message claiming success before any run, and the same
+// with clicks on the disabled buttons during the flash and after the run. None of it
+// reaches the device or changes what the dialog shows; the verdict comes from the flash.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     WriteTestImage(kImage);
     m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
     DialogRunner dialog;
-    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
+    ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
+    PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
+    ASSERT_TRUE(dialog.Flush());
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Ready.\r\n");
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 
+    ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         dialog.Click(button);
