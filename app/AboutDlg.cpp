@@ -15,8 +15,9 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CUpdaterDlg::OnAbout() {
-    // A click posted by another program while About is disabled shows nothing.
-    if (!m_btnAbout.IsWindowEnabled())
+    // A click posted by another program before the device check or during a run shows
+    // nothing.
+    if (!AboutAllowed(m_state))
         return;
     // Owned by the main dialog, so that the main dialog cannot be used behind it.
     CAboutDlg about(this);

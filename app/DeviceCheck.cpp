@@ -11,7 +11,7 @@ int CUpdaterDlg::CheckDevice() {
     int nReady = DeviceCommand(CMD_CHECK_READY, nullptr);
     if (nReady == 0) {
         AppendStatus("\r\nUSB Device is Not Ready!!\r\n");
-        m_btnAbout.EnableWindow(TRUE);
+        EnterState(RunState::Refused);
         return 0;
     }
 
@@ -23,16 +23,16 @@ int CUpdaterDlg::CheckDevice() {
 
     RepaintNow();
     ClearStatus();
-    m_btnAbout.EnableWindow(TRUE);
 
     bool bAllowed = m_strAcceptedVersion == kAnyVersion || m_strCurrentVersion == kErasedVersion ||
                     m_strCurrentVersion == m_strAcceptedVersion ||
                     m_strCurrentVersion == m_strNewVersion;
     if (bAllowed) {
         AppendStatus("Ready.\r\n");
-        m_btnUpdate.EnableWindow(TRUE);
+        EnterState(RunState::Ready);
     } else {
         AppendStatus("Version error.\r\n");
+        EnterState(RunState::Refused);
     }
 
     RepaintNow();

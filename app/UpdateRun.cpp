@@ -15,13 +15,6 @@
 UpdateThreadArgs g_updateThreadArgs;
 UpdateWorkerReport g_updateWorkerReport;
 
-namespace {
-
-// Shown by Windows when the user logs off or shuts down while the flash is written.
-const wchar_t kShutdownBlockReason[] = L"Updating device firmware";
-
-} // namespace
-
 UINT UpdateThreadProc(LPVOID param) {
     auto* pArgs = static_cast<UpdateThreadArgs*>(param);
     // The worker creates its own filter graph, which needs COM on this thread.
@@ -44,28 +37,30 @@ UINT UpdateThreadProc(LPVOID param) {
     return static_cast<UINT>(nResult);
 }
 
+void WaitForUpdateWorker() {
+    // Polled: the worker's thread object deletes itself, so there is no handle to wait on.
+    // The wait ends with the flash operation, which a device must end.
+    while (!g_updateWorkerReport.finished)
+        Sleep(100);
+}
+
 void CUpdaterDlg::OnUpdateClicked() {
-    // Only a press of the enabled button starts a run. A click posted by another program
-    // while it is disabled (during the run, or after the one run a program start allows)
-    // must not reach the device or touch the log.
-    if (!m_btnUpdate.IsWindowEnabled())
+    // Only from Ready: a click posted by another program, or on a button that another
+    // program enabled, during or after the one run a program start allows does nothing.
+    if (!UpdateAllowed(m_state))
         return;
 
-    // An early stop leaves Update disabled for the rest of the program run.
+    // An early stop ends the attempt: Update stays disabled for the rest of the program run.
     auto endRunEarly = [this](const char* message) {
         ClearStatus();
         AppendStatus(message);
-        m_btnUpdate.EnableWindow(FALSE);
-        m_btnAbout.EnableWindow(TRUE);
-        m_btnExit.EnableWindow(TRUE);
+        EnterState(RunState::Finished);
     };
 
     ClearStatus();
     AppendStatus("Please wait...\r\n");
     m_progress.SetPos(0);
-    m_btnUpdate.EnableWindow(FALSE);
-    m_btnAbout.EnableWindow(FALSE);
-    m_btnExit.EnableWindow(FALSE);
+    EnterState(RunState::Preparing);
     RepaintNow();
 
     if (DeviceCommand(CMD_CHECK_READY, nullptr) == 0) {
@@ -101,23 +96,25 @@ void CUpdaterDlg::OnUpdateClicked() {
         endRunEarly("Ready...\r\n");
         return;
     }
-
-    // Until WM_UPDATE_DONE: no closing, no log-off or shutdown, no sleep.
-    m_bUpdateRunning = true;
-    ShutdownBlockReasonCreate(GetSafeHwnd(), kShutdownBlockReason);
-    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
-    SetTimer(TIMER_PROGRESS, PROGRESS_PERIOD_MS, nullptr);
+    // Starts the progress timer. A worker that has already finished is heard of through
+    // its message, handled once this handler has returned.
+    EnterState(RunState::Flashing);
 }
 
 LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
     // Only the worker of this run, once it has finished, ends the run, and its result comes
-    // from its report: a message forged by another program (mid-flash it would delete the
-    // staging file the device is reading and let Exit end the program) changes nothing.
-    if (!m_bUpdateRunning || !g_updateWorkerReport.finished)
+    // from its report: a message posted by another program, mid-flash or after the run,
+    // changes nothing.
+    if (m_state != RunState::Flashing || !g_updateWorkerReport.finished)
         return 0;
+    CompleteRun();
+    return 1;
+}
+
+void CUpdaterDlg::CompleteRun() {
     const int nResult = g_updateWorkerReport.result;
 
-    KillTimer(TIMER_PROGRESS);
+    EnterState(RunState::Verifying); // stops the progress timer
     m_progress.SetPos(100);
     DeselectStatus();
     AppendStatus("Done!\r\n");
@@ -129,14 +126,15 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
         ReadFlashVersion();
         RepaintNow();
         ClearStatus();
-        AppendStatus("Update OK.\r\n");
+        // The flash command's success alone is not enough: a device that reports success
+        // but reads back erased, the old version or nothing at all may not start again, and
+        // its owner must hear "NG" to try once more.
+        AppendStatus(m_strCurrentVersion == m_strNewVersion ? "Update OK.\r\n" : "Update NG.\r\n");
     } else {
         AppendStatus("Update NG.\r\n");
     }
 
-    m_btnUpdate.EnableWindow(FALSE);
-    m_btnAbout.EnableWindow(TRUE);
-    m_btnExit.EnableWindow(TRUE);
+    EnterState(RunState::Finished);
     m_progress.SetPos(0);
 
     // The verdict is on screen; a staging file that cannot be deleted changes nothing.
@@ -144,24 +142,18 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
         CFile::Remove(m_szStagingPath);
     } catch (const CFileException&) {
     }
-
-    m_bUpdateRunning = false;
-    SetThreadExecutionState(ES_CONTINUOUS);
-    ShutdownBlockReasonDestroy(GetSafeHwnd());
-    return 1;
 }
 
 void CUpdaterDlg::OnOK() {
-    // Exit is disabled for the whole run, so this refuses Enter and forged clicks too.
-    if (m_btnExit.IsWindowEnabled())
+    if (!RunInProgress(m_state))
         CDialog::OnOK();
 }
 
 void CUpdaterDlg::OnCancel() {
-    if (!m_bUpdateRunning)
+    if (!RunInProgress(m_state))
         CDialog::OnCancel();
 }
 
 BOOL CUpdaterDlg::OnQueryEndSession() {
-    return m_bUpdateRunning ? FALSE : TRUE;
+    return RunInProgress(m_state) ? FALSE : TRUE;
 }

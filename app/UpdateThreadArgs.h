@@ -34,6 +34,9 @@ struct UpdateWorkerReport {
 };
 extern UpdateWorkerReport g_updateWorkerReport;
 
+// Returns once the worker of this run has finished. Only after a worker was started.
+void WaitForUpdateWorker();
+
 // The worker thread: programs the flash through a device link of its own and posts
 // WM_UPDATE_DONE. `param` is the address of g_updateThreadArgs; returns the result.
 UINT UpdateThreadProc(LPVOID param);

@@ -7,8 +7,12 @@
 #include "IconPlacement.h"
 #include "OneShotCommand.h"
 #include "PaintDC.h"
+#include "UpdateThreadArgs.h"
 
 namespace {
+
+// Shown by Windows when the user logs off or shuts down while a run is in progress.
+const wchar_t kShutdownBlockReason[] = L"Updating device firmware";
 
 // The Update button's face: the system's default face, bold and 15 pixels high at 96 DPI,
 // scaled with the system DPI like every other text of the dialog.
@@ -99,21 +103,19 @@ BOOL CUpdaterDlg::OnInitDialog() {
     m_strAcceptedVersion = kAcceptedVersion;
     SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
 
-    m_btnUpdate.EnableWindow(FALSE);
-    m_btnAbout.EnableWindow(FALSE);
+    EnterState(RunState::Opening);
 
     m_pLink = nullptr;
     std::memset(m_szFirmwarePath, 0, sizeof m_szFirmwarePath);
     std::memset(m_szStagingPath, 0, sizeof m_szStagingPath);
 
-    // The result is not needed: without COM the graph manager cannot be created, the
-    // open gives 0 and the user is told the device cannot be reached.
-    CoInitialize(nullptr);
-    m_bComInitialized = true;
+    // Without COM the graph manager cannot be created, the open gives 0 and the user is
+    // told the device cannot be reached. Only a successful call is balanced at the end.
+    m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
 
     m_pLink = new CGraphDeviceLink;
     if (m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0) != 0) {
-        SetTimer(TIMER_DEVICE_CHECK, DEVICE_CHECK_DELAY_MS, nullptr);
+        EnterState(RunState::CheckDue);
         // Values the device does not deliver stay 0 or empty; the About box shows them so.
         DeviceCommand(CMD_GET_MICROCODE_VERSION, &m_dwMicrocodeVersion);
         DeviceCommand(CMD_QUERY_SOURCE_WORD, &m_dwSourceWord);
@@ -126,6 +128,7 @@ BOOL CUpdaterDlg::OnInitDialog() {
 
     // No filter graph at all: nothing can reach the device in this run. The dialog
     // stays open, inert, so the user can read the versions and leave.
+    EnterState(RunState::NoDevice);
     CDeviceWarningDlg warning(nullptr);
     warning.DoModal();
     delete m_pLink;
@@ -133,13 +136,57 @@ BOOL CUpdaterDlg::OnInitDialog() {
     return FALSE;
 }
 
-void CUpdaterDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == TIMER_DEVICE_CHECK) {
-        CheckDevice();
+void CUpdaterDlg::EnterState(RunState state) {
+    const bool wasInProgress = RunInProgress(m_state);
+    m_state = state;
+    const bool inProgress = RunInProgress(state);
+
+    // The focus leaves a button before it is disabled, or the keyboard would reach nothing
+    // for the rest of the program's life. The status log stays enabled throughout.
+    if (inProgress && !wasInProgress) {
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editStatus.GetSafeHwnd()), TRUE);
+        // Moving there selects the log's text, which the next append would replace.
+        DeselectStatus();
+    }
+    m_btnUpdate.EnableWindow(UpdateAllowed(state));
+    m_btnAbout.EnableWindow(AboutAllowed(state));
+    m_btnExit.EnableWindow(!inProgress);
+    if (state == RunState::Finished)
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnExit.GetSafeHwnd()), TRUE);
+
+    if (state == RunState::CheckDue)
+        SetTimer(TIMER_DEVICE_CHECK, DEVICE_CHECK_DELAY_MS, nullptr);
+    else
         KillTimer(TIMER_DEVICE_CHECK);
-    } else if (nIDEvent == TIMER_PROGRESS) {
+    if (state == RunState::Flashing)
+        SetTimer(TIMER_PROGRESS, PROGRESS_PERIOD_MS, nullptr);
+    else
+        KillTimer(TIMER_PROGRESS);
+
+    if (inProgress && !wasInProgress) {
+        // No log-off or shutdown, no sleep and no dark screen until the verdict.
+        ShutdownBlockReasonCreate(GetSafeHwnd(), kShutdownBlockReason);
+        SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
+    } else if (!inProgress && wasInProgress) {
+        SetThreadExecutionState(ES_CONTINUOUS);
+        ShutdownBlockReasonDestroy(GetSafeHwnd());
+    }
+}
+
+void CUpdaterDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == TIMER_DEVICE_CHECK && m_state == RunState::CheckDue) {
+        // Leaving CheckDue stops the timer before the check rather than after it: the check
+        // runs once per program start, and a tick posted by another program later, or
+        // during a check that pumps messages, finds another state.
+        EnterState(RunState::Checking);
+        CheckDevice();
+    } else if (nIDEvent == TIMER_PROGRESS && m_state == RunState::Flashing) {
         if (m_progress.GetPos() < 100)
             m_progress.StepIt();
+        // The worker's own message can be lost (a full message queue): its report ends the
+        // run at the next tick as well.
+        if (g_updateWorkerReport.finished)
+            CompleteRun();
     }
     CDialog::OnTimer(nIDEvent);
 }
@@ -168,6 +215,12 @@ HICON CUpdaterDlg::OnQueryDragIcon() {
 }
 
 void CUpdaterDlg::PostNcDestroy() {
+    // A WM_QUIT from another program ends the dialog's loop even while the device is
+    // written. The program then stays, keeping the PC awake, until the worker has finished.
+    if (m_state == RunState::Flashing) {
+        WaitForUpdateWorker();
+        SetThreadExecutionState(ES_CONTINUOUS);
+    }
     if (m_pLink) {
         delete m_pLink;
         m_pLink = nullptr;

@@ -6,13 +6,15 @@
 // The dialog holds a device link only while it opens; every later command goes through
 // a link made for that one command (see OneShotCommand.h).
 //
+// One state (RunState.h) decides what each handler may do; EnterState applies it.
+//
 // Defined in four files, one per concern:
-//   UpdaterDlg.cpp   construction, opening and closing, the data exchange, the timers,
-//                    painting and the status log;
+//   UpdaterDlg.cpp   construction, opening and closing, the data exchange, the states,
+//                    the timers, painting and the status log;
 //   DeviceCheck.cpp  CheckDevice and ReadFlashVersion: the device check and version gate;
 //   UpdateRun.cpp    OnUpdateClicked, OnUpdateDone and the flash worker, with the close
 //                    and end-of-session refusals (OnOK, OnCancel, OnQueryEndSession) that
-//                    guard the run;
+//                    guard the run and the wait for a worker the dialog outlived;
 //   AboutDlg.cpp     OnAbout and the About box it shows.
 #include <windows.h>
 
@@ -23,6 +25,7 @@
 #include "Font.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
+#include "RunState.h"
 #include "UpdaterIdentity.h"
 #include "resource.h"
 
@@ -37,8 +40,8 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void PostNcDestroy() override;
     BOOL OnInitDialog() override;
-    // Exit and Enter act only while the Exit button is enabled; Escape and the close box
-    // are refused while the flash worker runs.
+    // Exit, Enter, Escape and the close box are refused from the press of Update until
+    // the verdict is on screen.
     void OnOK() override;
     void OnCancel() override;
 
@@ -50,8 +53,16 @@ protected:
     void OnUpdateClicked();
     void OnAbout();
     LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
-    // Holds off the end of the session while the flash worker runs.
+    // Holds off the end of the session while a run is in progress.
     BOOL OnQueryEndSession();
+
+    // Enters a state and applies what it implies: the buttons it enables, where the
+    // keyboard focus goes, the timer it runs and the guards against closing, log-off and
+    // sleep while a run is in progress.
+    void EnterState(RunState state);
+    // The end of the flash, once the worker has reported that it finished: the read-back
+    // and the verdict, taken from the worker's report.
+    void CompleteRun();
 
     // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
     // device is not ready, else the readiness command's result.
@@ -91,9 +102,7 @@ protected:
     // with the dialog object.
     HICON m_hIcon;
     HICON m_hSmallIcon;
-    // True from the start of the flash worker until WM_UPDATE_DONE; close requests are
-    // refused meanwhile, so the program cannot end while the flash is being written.
-    bool m_bUpdateRunning = false;
+    RunState m_state = RunState::Opening;
     // COM is released in PostNcDestroy only if OnInitDialog initialised it.
     bool m_bComInitialized = false;
 

@@ -99,6 +99,11 @@ HRESULT SimDevice::FlashUpdate(const void* updateArgs) {
 HRESULT SimDevice::Program(const std::vector<BYTE>& content) {
     if (m_settings.GetFlag("fault_flash_fails"))
         return E_FAIL;
+    // A device that reports success without having programmed the firmware.
+    if (m_settings.GetFlag("fault_flash_unchanged"))
+        return S_OK;
+    if (m_settings.GetFlag("fault_flash_unwritten"))
+        return m_flash.Erase() ? S_OK : E_FAIL;
     DWORD duration =
         m_settings.GetNumber(m_settings.GetFlag("fault_slow_flash") ? "slow_flash_ms" : "flash_ms");
     DWORD steps = kProgramSteps;

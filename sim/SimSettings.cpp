@@ -23,6 +23,8 @@ const SimSettingInfo kKnownSettings[] = {
     {"release_ms", "0", "time the Source filter takes to let go of the device, ms"},
     {"power_loss_percent", "50", "share of the flash programmed before the power is lost"},
     {"fault_flash_fails", "0", "1: a flash fails at once, flash untouched"},
+    {"fault_flash_unchanged", "0", "1: a flash reports success, flash untouched"},
+    {"fault_flash_unwritten", "0", "1: a flash reports success, flash only erased"},
     {"fault_slow_flash", "0", "1: a flash takes slow_flash_ms"},
     {"fault_read_fails", "0", "1: a flash read fails"},
     {"fault_no_source", "0", "1: the Source filter cannot be created"},

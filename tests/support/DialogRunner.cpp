@@ -54,6 +54,11 @@ LRESULT CALLBACK ProgressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return CallOld(hwnd, message, wParam, lParam);
 }
 
+// As if the dialog's message queue had been full when the worker posted its message.
+LRESULT CALLBACK LoseDoneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_UPDATE_DONE ? 0 : CallOld(hwnd, message, wParam, lParam);
+}
+
 void Watch(HWND control, DialogRunner* runner, WNDPROC proc) {
     SetPropA(control, kRunnerProp, runner);
     LONG_PTR old = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
@@ -79,6 +84,8 @@ protected:
         }
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_STATUS), m_runner, StatusProc);
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS), m_runner, ProgressProc);
+        if (options.loseDoneMessages)
+            Watch(GetSafeHwnd(), m_runner, LoseDoneProc);
         return result;
     }
 

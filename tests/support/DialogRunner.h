@@ -28,6 +28,7 @@ public:
 struct DialogOptions {
     const char* newVersion = nullptr; // replaces the version the build installs
     bool timedDeviceCheck = true;     // false: no device check unless the test runs it
+    bool loseDoneMessages = false;    // WM_UPDATE_DONE never reaches the dialog
     // Run on the dialog's thread before the dialog is made and after it has gone: for what
     // belongs to the dialog's COM apartment, such as the class objects of fake filters.
     std::function<void()> beforeOpen;

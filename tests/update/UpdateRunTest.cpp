@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <initializer_list>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DialogRunner.h"
@@ -62,6 +65,27 @@ protected:
 
     ScratchFolder m_folder;
     SimDeviceState m_device{m_folder.File("state")};
+};
+
+// Posts WM_UPDATE_DONE claiming success to the dialog every few milliseconds, as a hostile
+// program could, for as long as it exists.
+class ForgedDoneStream {
+public:
+    explicit ForgedDoneStream(HWND window)
+        : m_thread([this, window] {
+              while (!m_stop) {
+                  PostMessageA(window, WM_UPDATE_DONE, 1, 0);
+                  Sleep(5);
+              }
+          }) {}
+    ~ForgedDoneStream() {
+        m_stop = true;
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
 };
 
 // --- Runs that stop before the flash -------------------------------------------------
@@ -135,12 +159,15 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     DialogRunner dialog;
     OpenReady(dialog);
     // The device takes a while to let go of a filter: the read-back's link must not be
-    // made before the worker's link is gone.
+    // made before the worker's link is gone, however many done messages arrive early.
     m_device.Set({{"release_ms", "500"}});
 
     dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
-        << dialog.ItemText(IDC_STATUS);
+    {
+        ForgedDoneStream forged(dialog.Window());
+        ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
+            << dialog.ItemText(IDC_STATUS);
+    }
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
                    "Verifing Flash Version...\r\n", "<clear>", "Update OK.\r\n"}));
@@ -177,15 +204,55 @@ TEST_F(UpdateRunTest, FailedFlashSaysNgWithoutReadingTheVersionBack) {
                    "Update NG.\r\n"}));
 }
 
-TEST_F(UpdateRunTest, VerdictFollowsTheFlashNotTheReadBack) {
+// A device that reports a successful flash but reads back anything but the new version.
+struct ReadBackCase {
+    const char* name;
+    const char* fault;
+    const char* shown;
+};
+
+void PrintTo(const ReadBackCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReadBackTest : public UpdateRunTest, public testing::WithParamInterface<ReadBackCase> {};
+
+TEST_P(ReadBackTest, AnythingButTheNewVersionIsNotGood) {
+    const ReadBackCase& c = GetParam();
     WriteTestImage(kImage);
     DialogRunner dialog;
-    OpenReady(dialog);
-    m_device.Set({{"fault_read_fails", "1"}});
+    ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
+    m_device.Set({{c.fault, "1"}});
+
+    dialog.Click(IDC_UPDATE);
+    ASSERT_TRUE(dialog.WaitForStatus("Update NG.\r\n", kRunTimeoutMs))
+        << dialog.ItemText(IDC_STATUS);
+    EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
+              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
+                   "Verifing Flash Version...\r\n", "<clear>", "Update NG.\r\n"}));
+    EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), c.shown);
+    ExpectFinishedButtons(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, ReadBackTest,
+    testing::Values(ReadBackCase{"Erased", "fault_flash_unwritten", "****"},
+                    ReadBackCase{"OldVersion", "fault_flash_unchanged", "0211"},
+                    ReadBackCase{"ReadFails", "fault_read_fails", "----"}),
+    [](const testing::TestParamInfo<ReadBackCase>& info) { return info.param.name; });
+
+// The worker's message can be lost (a full queue): the next progress tick ends the run.
+TEST_F(UpdateRunTest, ALostDoneMessageEndsTheRunAtTheNextTick) {
+    WriteTestImage(kImage);
+    DialogOptions options;
+    options.loseDoneMessages = true;
+    DialogRunner dialog(options);
+    ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
 
     dialog.Click(IDC_UPDATE);
     EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
         << dialog.ItemText(IDC_STATUS);
+    ExpectFinishedButtons(dialog);
 }
 
 TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
@@ -207,9 +274,10 @@ TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
     EXPECT_EQ(dialog.ProgressPos(), 0);
 }
 
-// What any program can post: a done message claiming success before any run, and the same
-// with clicks on the disabled buttons during the flash and after the run. None of it
-// reaches the device or changes what the dialog shows; the verdict comes from the flash.
+// What any program can post: a done message claiming success before any run, and during
+// the flash a device-check tick, a stream of done messages, and clicks on buttons disabled or
+// enabled from outside; after the run the same again. None of it reaches the device or
+// changes what the dialog shows; the verdict comes from the flash.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     WriteTestImage(kImage);
     m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
@@ -221,21 +289,30 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 
     ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
-    PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
-    for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
-        dialog.Click(button);
-    ASSERT_TRUE(dialog.Flush());
+    // A device-check tick and clicks; Exit only during the run, after it Exit may close.
+    auto forge = [&](std::initializer_list<int> buttons) {
+        PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
+        for (int button : buttons)
+            dialog.Click(button);
+        ASSERT_TRUE(dialog.Flush());
+    };
+    ForgedDoneStream forged(dialog.Window());
+    ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDC_ABOUT, IDOK}));
     EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
     EXPECT_EQ(dialog.ThreadWindow(kAboutWindowTitle), nullptr);
+    // Buttons enabled by another program are still not the dialog's to act on.
+    for (int button : {IDC_UPDATE, IDOK})
+        EnableWindow(GetDlgItem(dialog.Window(), button), TRUE);
+    ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDOK}));
+    EXPECT_TRUE(dialog.IsOpen());
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
 
     const char verdict[] = "Updating Flash... Done!\r\nUpdate NG.\r\n";
     ASSERT_TRUE(dialog.WaitForStatus(verdict, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
-    dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.Flush());
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), verdict);
+    ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE}));
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
               (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
                    "Update NG.\r\n"}));

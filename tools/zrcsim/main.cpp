@@ -16,7 +16,7 @@ const char kUsage[] =
     "  set KEY=VALUE ...     change settings (see show for the keys)\n"
     "  fault NAME ...        set faults: none, not-ready-1, not-ready-2, not-ready-3,\n"
     "                        flash-fails, slow-flash, read-fails, no-source, no-splitter,\n"
-    "                        no-sink, power-loss\n"
+    "                        no-sink, power-loss, flash-unchanged, flash-unwritten\n"
     "  version XXXX          write the flash's version word (four hex digits)\n"
     "  erase                 erase the whole flash (reads 0xFFFF)\n"
     "  reset                 a new device: default settings, factory firmware 0211\n";
@@ -27,11 +27,18 @@ struct Fault {
 };
 
 const Fault kFaults[] = {
-    {"not-ready-1", "probe1"},          {"not-ready-2", "probe2"},
-    {"not-ready-3", "probe3"},          {"flash-fails", "fault_flash_fails"},
-    {"slow-flash", "fault_slow_flash"}, {"read-fails", "fault_read_fails"},
-    {"no-source", "fault_no_source"},   {"no-splitter", "fault_no_splitter"},
-    {"no-sink", "fault_no_sink"},       {"power-loss", "fault_power_loss"},
+    {"not-ready-1", "probe1"},
+    {"not-ready-2", "probe2"},
+    {"not-ready-3", "probe3"},
+    {"flash-fails", "fault_flash_fails"},
+    {"slow-flash", "fault_slow_flash"},
+    {"read-fails", "fault_read_fails"},
+    {"no-source", "fault_no_source"},
+    {"no-splitter", "fault_no_splitter"},
+    {"no-sink", "fault_no_sink"},
+    {"power-loss", "fault_power_loss"},
+    {"flash-unchanged", "fault_flash_unchanged"},
+    {"flash-unwritten", "fault_flash_unwritten"},
 };
 
 int Fail(const char* message, const char* detail = "") {
