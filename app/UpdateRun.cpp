@@ -136,8 +136,11 @@ void CUpdaterDlg::CompleteRun() {
 
     EnterState(RunState::Finished);
     m_progress.SetPos(0);
+    RemoveStagingFile();
+}
 
-    // The verdict is on screen; a staging file that cannot be deleted changes nothing.
+void CUpdaterDlg::RemoveStagingFile() {
+    // The device has done with it; one that cannot be deleted changes nothing.
     try {
         CFile::Remove(m_szStagingPath);
     } catch (const CFileException&) {

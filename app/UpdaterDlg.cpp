@@ -62,6 +62,14 @@ CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
 }
 
 CUpdaterDlg::~CUpdaterDlg() {
+    // A WM_QUIT from another program ends the dialog's loop even while the device is
+    // written, and the program would end with it. It stays instead, keeping the PC awake,
+    // until the worker has finished.
+    if (m_state == RunState::Flashing) {
+        WaitForUpdateWorker();
+        RemoveStagingFile();
+        SetThreadExecutionState(ES_CONTINUOUS);
+    }
     delete m_pUpdateFont;
     // The window that showed the icons is gone by now.
     if (m_hSmallIcon)
@@ -215,12 +223,6 @@ HICON CUpdaterDlg::OnQueryDragIcon() {
 }
 
 void CUpdaterDlg::PostNcDestroy() {
-    // A WM_QUIT from another program ends the dialog's loop even while the device is
-    // written. The program then stays, keeping the PC awake, until the worker has finished.
-    if (m_state == RunState::Flashing) {
-        WaitForUpdateWorker();
-        SetThreadExecutionState(ES_CONTINUOUS);
-    }
     if (m_pLink) {
         delete m_pLink;
         m_pLink = nullptr;

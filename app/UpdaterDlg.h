@@ -63,6 +63,8 @@ protected:
     // The end of the flash, once the worker has reported that it finished: the read-back
     // and the verdict, taken from the worker's report.
     void CompleteRun();
+    // Deletes the staging file after the flash; a failure is ignored.
+    void RemoveStagingFile();
 
     // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
     // device is not ready, else the readiness command's result.

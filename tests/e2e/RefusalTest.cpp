@@ -133,11 +133,16 @@ TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
 }
 
 // The capture application is brought to the front instead, so the user sees why the updater
-// did not start; when it is minimized, it is restored as well.
+// did not start; when it is minimized, it is restored as well, and only then.
 TEST_F(CaptureTest, TheCaptureApplicationIsRaisedAndRestoredInsteadOfAStart) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
+    ShowWindowAsync(m_capture, SW_MAXIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsZoomed(m_capture) != FALSE; }, kStartMs));
+    SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ASSERT_FALSE(CaptureOnTop());
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kStartMs));
+    EXPECT_TRUE(IsZoomed(m_capture));
 
     SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindowAsync(m_capture, SW_MINIMIZE);

@@ -28,6 +28,27 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     ExitUpdater(window);
 }
 
+// The whole run with the keyboard alone: Tab to Update and Space, then Enter on Exit.
+TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
+    m_device.Set({{"flash_ms", "4000"}});
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    const HWND update = GetDlgItem(window.Handle(), IDC_UPDATE);
+    SetForegroundWindow(window.Handle());
+
+    ASSERT_TRUE(window.PressKey(VK_TAB));
+    ASSERT_TRUE(WaitUntil([&] { return window.FocusedControl() == update; }, kStartMs));
+    ASSERT_TRUE(window.PressKey(VK_SPACE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    // The pressed button is disabled now; the keyboard must still reach the dialog.
+    const HWND focus = window.FocusedControl();
+    EXPECT_TRUE(focus != nullptr && IsWindowEnabled(focus));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
+    EXPECT_EQ(GetDlgItem(window.Handle(), IDOK), window.FocusedControl());
+    ASSERT_TRUE(window.PressKey(VK_RETURN));
+    EXPECT_TRUE(m_programs.Last().WaitForExit(kGoneMs));
+}
+
 // The About box shows what the device reported when the updater started: each filter's
 // version without its first seven characters, modal over the main dialog.
 TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
@@ -77,6 +98,24 @@ TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
     ExpectScreen(window, failed, "0211", false, true, true);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
+}
+
+// Another program's WM_QUIT ends the dialog's message loop; the process still waits for the
+// device to be written.
+TEST_F(UpdateFlowTest, AQuitMessageMidFlashWaitsForTheFlashToEnd) {
+    m_device.Set({{"flash_ms", "8000"}});
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    ASSERT_TRUE(WaitUntil([&] { return window.ReadProgress(IDC_PROGRESS) > 0; }, kStartMs));
+
+    ASSERT_TRUE(PostMessageA(window.Handle(), WM_QUIT, 0, 0));
+    EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, window.ProcessId()));
+    EXPECT_FALSE(m_programs.Last().WaitForExit(0)) << "the updater ended mid-flash";
+    ASSERT_TRUE(m_programs.Last().WaitForExit(kFlashMs));
+    EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
+    EXPECT_FALSE(StagingFileExists());
 }
 
 TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {

@@ -16,6 +16,7 @@
 #include "ImageCheck.h"
 #include "ScratchFolder.h"
 #include "SimDeviceState.h"
+#include "UpdateThreadArgs.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
 #include "resource.h"
@@ -309,6 +310,11 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDOK}));
     EXPECT_TRUE(dialog.IsOpen());
     EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
+    // Held until the worker has finished, the dialog finds forged messages claiming success
+    // queued ahead of the worker's own.
+    dialog.Call([](TestUpdaterDlg&) {
+        EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kRunTimeoutMs));
+    });
 
     const char verdict[] = "Updating Flash... Done!\r\nUpdate NG.\r\n";
     ASSERT_TRUE(dialog.WaitForStatus(verdict, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);

@@ -95,14 +95,19 @@ HWND UiWindow::Control(int controlId) const {
     return controlId == 0 ? m_hwnd : GetDlgItem(m_hwnd, controlId);
 }
 
-HWND UiWindow::FocusOrSelf() const {
+HWND UiWindow::FocusedControl() const {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     DWORD thread = GetWindowThreadProcessId(m_hwnd, nullptr);
     if (GetGUIThreadInfo(thread, &info) && info.hwndFocus != nullptr &&
-        (info.hwndFocus == m_hwnd || IsChild(m_hwnd, info.hwndFocus)))
+        IsChild(m_hwnd, info.hwndFocus))
         return info.hwndFocus;
-    return m_hwnd;
+    return nullptr;
+}
+
+HWND UiWindow::FocusOrSelf() const {
+    HWND focus = FocusedControl();
+    return focus ? focus : m_hwnd;
 }
 
 bool UiWindow::ReadText(int controlId, std::string& text, DWORD timeoutMs) const {
@@ -151,13 +156,9 @@ bool UiWindow::RequestClose(CloseRequest how) const {
         return PostMessageA(m_hwnd, WM_CLOSE, 0, 0) != FALSE;
     case CloseRequest::SystemMenu:
         return PostMessageA(m_hwnd, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
-    case CloseRequest::Escape: {
-        // A key goes to the window that has the focus; the dialog's message loop turns
-        // Escape into IDCANCEL.
-        HWND target = FocusOrSelf();
-        return PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 1) != FALSE &&
-               PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0000001) != FALSE;
-    }
+    case CloseRequest::Escape:
+        // The dialog's message loop turns Escape into IDCANCEL.
+        return PressKey(VK_ESCAPE);
     case CloseRequest::AltF4: {
         // Bit 29 marks the Alt key held; default handling then asks the top-level window
         // to close through SC_CLOSE.
@@ -167,6 +168,15 @@ bool UiWindow::RequestClose(CloseRequest how) const {
     }
     }
     return false;
+}
+
+bool UiWindow::PressKey(WORD virtualKey) const {
+    if (!Exists())
+        return false;
+    // A key goes to the window that has the focus.
+    HWND target = FocusOrSelf();
+    return PostMessageA(target, WM_KEYDOWN, virtualKey, 1) != FALSE &&
+           PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001) != FALSE;
 }
 
 bool UiWindow::WaitForText(int controlId, const std::string& text, DWORD timeoutMs) const {

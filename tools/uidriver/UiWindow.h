@@ -50,6 +50,13 @@ public:
     // since a user could not click it either.
     bool Click(int controlId) const;
     bool RequestClose(CloseRequest how) const;
+    // Posts a key press, down then up, to the control that has the keyboard focus (or to
+    // the window itself), as the keyboard delivers it; the program's message loop then
+    // handles Tab, Enter, Space and Escape as for a real key.
+    bool PressKey(WORD virtualKey) const;
+    // The control of this window that has the keyboard focus, read without the program's
+    // help; null when none of them has it.
+    HWND FocusedControl() const;
 
     // Polls the control's text until it equals text; false after the timeout.
     bool WaitForText(int controlId, const std::string& text, DWORD timeoutMs) const;

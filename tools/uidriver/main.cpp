@@ -39,6 +39,11 @@ const char kUsageText[] =
     "  click TITLE ID                              post a click to an enabled button\n"
     "  close TITLE [message|sysmenu|escape|altf4]  post a close request (default message)\n"
     "  post TITLE MESSAGE WPARAM [LPARAM]          post any message, as another program can\n"
+    "  key TITLE VK                                press a key (9 Tab, 13 Enter, 27 Escape,\n"
+    "                                              32 Space) where the keyboard focus is\n"
+    "  focus TITLE                                 print the id of the control with the\n"
+    "                                              focus and its state; exit 1 when there\n"
+    "                                              is none or it is disabled\n"
     "  watch TITLE ID TIMEOUT-MS UNTIL...          print each new text of a control until\n"
     "                                              it equals one of the UNTIL texts\n"
     "Texts take \\r, \\n, \\t and \\\\; printed texts are written the same way.\n";
@@ -153,6 +158,23 @@ int Run(const Arguments& args, const std::string& desktop) {
         return PrintedResult(PostMessageA(window.Handle(), static_cast<UINT>(message),
                                           static_cast<WPARAM>(wParam),
                                           static_cast<LPARAM>(lParam)) != FALSE);
+    }
+    long key = 0;
+    if ((command == "key" && count == 3 && args.Number(2, key)) ||
+        (command == "focus" && count == 2)) {
+        UiWindow window = FindOrReport(args.words[1]);
+        if (!window.Exists())
+            return kNotFound;
+        if (command == "key")
+            return PrintedResult(window.PressKey(static_cast<WORD>(key)));
+        HWND focus = window.FocusedControl();
+        if (focus == nullptr) {
+            std::printf("none\n");
+            return kFalse;
+        }
+        const bool enabled = IsWindowEnabled(focus) != FALSE;
+        std::printf("%d %s\n", GetDlgCtrlID(focus), enabled ? "enabled" : "disabled");
+        return PrintedResult(enabled);
     }
     if (count < 3 || !args.Number(2, id))
         return kUsage;
