@@ -62,12 +62,18 @@ bool OpenForCheck(CFile& staging, const char* stagingPath) {
 } // namespace
 
 void StagingDigest::Add(const unsigned char* bytes, std::size_t count) {
+    // In locals: the bytes might alias the members, whose stores would then be repeated
+    // for every word.
+    std::uint64_t sum = m_sum;
+    std::uint64_t sumOfSums = m_sumOfSums;
     for (std::size_t i = 0; i < count; i += 4) {
         std::uint32_t word;
         std::memcpy(&word, bytes + i, sizeof word);
-        m_sum += word;
-        m_sumOfSums += m_sum;
+        sum += word;
+        sumOfSums += sum;
     }
+    m_sum = sum;
+    m_sumOfSums = sumOfSums;
 }
 
 bool BuildStagingFile(CFile& image, char (&stagingPath)[260], StagingDigest& written) {
