@@ -88,7 +88,7 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
     }
 }
 
-TEST_F(StagingFileTest, LongerStagingFileIsTruncated) {
+TEST_F(StagingFileTest, LongerStagingFileLeftBehindIsReplaced) {
     WriteBytes(kStaging, Bytes(0x500000, 'z'));
     ASSERT_TRUE(Build(MakeTestImage()));
     EXPECT_EQ(0x400000, FileSize(kStaging));
