@@ -25,17 +25,10 @@ public:
     ProbeRegistration() {
         const std::string server = BinProgram("dllsearch\\filter\\dllprobe.dll");
         const std::string key = std::string(kServerKey) + "\\InprocServer32";
-        HKEY handle = nullptr;
-        m_ok = RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                               nullptr, &handle, nullptr) == ERROR_SUCCESS;
-        if (m_ok) {
-            m_ok = RegSetValueExA(handle, nullptr, 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(server.c_str()),
-                                  static_cast<DWORD>(server.size() + 1)) == ERROR_SUCCESS &&
-                   RegSetValueExA(handle, "ThreadingModel", 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>("Both"), 5) == ERROR_SUCCESS;
-            RegCloseKey(handle);
-        }
+        m_ok = RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
+                               static_cast<DWORD>(server.size() + 1)) == ERROR_SUCCESS &&
+               RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Both",
+                               5) == ERROR_SUCCESS;
     }
     ~ProbeRegistration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kServerKey); }
     bool Ok() const { return m_ok; }
