@@ -7,7 +7,7 @@ namespace {
 // Constructed before the application object, so nothing the program loads later can
 // come from the folder the program was started from.
 struct DllSearchRestriction {
-    DllSearchRestriction() { RestrictDllSearchToSystem(); }
+    DllSearchRestriction() { RestrictDllSearch(); }
 } g_dllSearchRestriction;
 
 } // namespace

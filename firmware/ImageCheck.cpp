@@ -29,7 +29,8 @@ ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)
     if (!image || !image->Open(firmwarePath, CFile::modeRead | CFile::shareExclusive)) {
         return ImageVerdict::NotOpened;
     }
-    if (!BuildStagingFile(*image, stagingPath)) {
+    StagingDigest written;
+    if (!BuildStagingFile(*image, stagingPath, written)) {
         return ImageVerdict::StagingFailed;
     }
     const ULONGLONG length = image->GetLength();
@@ -45,7 +46,14 @@ ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)
     }
     char version[5];
     TrailerVersionText(trailer, version);
-    const bool accepted =
-        std::strcmp(version, expectedVersion) == 0 && length == FIRMWARE_IMAGE_LENGTH;
-    return accepted ? ImageVerdict::Accepted : ImageVerdict::Refused;
+    if (std::strcmp(version, expectedVersion) != 0 || length != FIRMWARE_IMAGE_LENGTH) {
+        return ImageVerdict::Refused;
+    }
+    // Another program may have opened or changed the new file since it was closed: only
+    // a file that reads back as written goes to the device.
+    if (!StagingFileMatches(stagingPath, written)) {
+        ::DeleteFileA(stagingPath);
+        return ImageVerdict::StagingFailed;
+    }
+    return ImageVerdict::Accepted;
 }

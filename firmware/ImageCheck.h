@@ -8,8 +8,9 @@ extern CFile* g_pImageFile;
 
 enum class ImageVerdict {
     NotOpened,     // the image could not be opened (or was already used this run)
-    StagingFailed, // the staging file could not be written or the image not read;
-                   // nothing written by this run is left on disk
+    StagingFailed, // the staging file could not be written, did not read back as written,
+                   // or the image could not be read; nothing written by this run is left
+                   // on disk, unless another program still holds it
     Refused,       // wrong length or wrong trailer version; the staging file stays on disk
     Accepted,      // the staging file is written and may be handed to the device
 };
@@ -18,6 +19,7 @@ enum class ImageVerdict {
 // writes the staging file and ".\update_temp.bin" into stagingPath; reads the image's
 // trailer, closes and destroys g_pImageFile (also after a failed open) and judges the
 // image: accepted only when its version text equals expectedVersion exactly
-// (case-sensitive) and it is exactly 0x200000 bytes long.
+// (case-sensitive), it is exactly 0x200000 bytes long, and the staging file then reads
+// back as written (see StagingFileMatches: this may wait up to about two seconds).
 ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
                                   const char* expectedVersion);

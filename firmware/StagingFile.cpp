@@ -18,7 +18,11 @@ constexpr UINT kChunkRecordBytes = kChunkBytes * 2;
 static_assert(FIRMWARE_IMAGE_LENGTH % kChunkBytes == 0, "whole chunks cover the image");
 static_assert((kChunkBytes / 2) % RECORD_LOOP_STEP == 0, "whole loop steps cover a chunk");
 
-bool WriteRecords(CFile& image, CFile& staging) {
+// Another program that holds the new file is waited for this many times this long.
+constexpr int kOpenAttempts = 21;
+constexpr DWORD kOpenRetryMs = 100;
+
+bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
     unsigned char words[kChunkBytes];
     unsigned char records[kChunkRecordBytes];
     const RecordLoop loop = FastestRecordLoop();
@@ -32,6 +36,7 @@ bool WriteRecords(CFile& image, CFile& staging) {
         std::memset(words + wanted, 0xFF, kChunkBytes - wanted);
         imageLeft -= wanted;
         ConvertWords(loop, words, kChunkBytes / 2, records);
+        written.Add(records, kChunkRecordBytes);
         if (staging.Write(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }
@@ -39,19 +44,72 @@ bool WriteRecords(CFile& image, CFile& staging) {
     return true;
 }
 
+bool OpenForCheck(CFile& staging, const char* stagingPath) {
+    for (int attempt = 1;; ++attempt) {
+        CFileException error;
+        if (staging.Open(stagingPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+            return true;
+        }
+        const bool held =
+            error.m_lOsError == ERROR_SHARING_VIOLATION || error.m_lOsError == ERROR_ACCESS_DENIED;
+        if (!held || attempt == kOpenAttempts) {
+            return false;
+        }
+        ::Sleep(kOpenRetryMs);
+    }
+}
+
 } // namespace
 
-bool BuildStagingFile(CFile& image, char (&stagingPath)[260]) {
+void StagingDigest::Add(const unsigned char* bytes, std::size_t count) {
+    // In locals: the bytes might alias the members, whose stores would then be repeated
+    // for every word.
+    std::uint64_t sum = m_sum;
+    std::uint64_t sumOfSums = m_sumOfSums;
+    for (std::size_t i = 0; i < count; i += 4) {
+        std::uint32_t word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        sum += word;
+        sumOfSums += sum;
+    }
+    m_sum = sum;
+    m_sumOfSums = sumOfSums;
+}
+
+bool BuildStagingFile(CFile& image, char (&stagingPath)[260], StagingDigest& written) {
     std::snprintf(stagingPath, sizeof stagingPath, "%s", STAGING_FILE_PATH);
-    CFile staging;
-    if (!staging.Open(stagingPath, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) {
+    written = StagingDigest();
+    // A file left there, or a hard or symbolic link that would carry the records into
+    // another file: deleting it removes that name alone.
+    if (!::DeleteFileA(stagingPath) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return false;
     }
-    const bool written = image.Seek(0, CFile::begin) == 0 && WriteRecords(image, staging) &&
-                         image.Seek(0, CFile::begin) == 0;
+    CFile staging;
+    if (!staging.Open(stagingPath,
+                      CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive)) {
+        return false;
+    }
+    const bool done = image.Seek(0, CFile::begin) == 0 && WriteRecords(image, staging, written) &&
+                      image.Seek(0, CFile::begin) == 0;
     staging.Close();
-    if (!written) {
+    if (!done) {
         ::DeleteFileA(stagingPath);
     }
-    return written;
+    return done;
+}
+
+bool StagingFileMatches(const char* stagingPath, const StagingDigest& written) {
+    CFile staging;
+    if (!OpenForCheck(staging, stagingPath) || staging.GetLength() != STAGING_FILE_LENGTH) {
+        return false;
+    }
+    unsigned char records[kChunkRecordBytes];
+    StagingDigest read;
+    for (ULONGLONG done = 0; done < STAGING_FILE_LENGTH; done += kChunkRecordBytes) {
+        if (staging.Read(records, kChunkRecordBytes) != kChunkRecordBytes) {
+            return false;
+        }
+        read.Add(records, kChunkRecordBytes);
+    }
+    return read == written;
 }

@@ -43,7 +43,9 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
     if (IsOpen() || !path || access == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
     } else {
-        DWORD disposition = (flags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+        DWORD disposition = (flags & modeCreateNew) ? CREATE_NEW
+                            : (flags & modeCreate)  ? CREATE_ALWAYS
+                                                    : OPEN_EXISTING;
         file = CreateFileA(path, access, ShareMode(flags), nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }

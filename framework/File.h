@@ -21,7 +21,7 @@ public:
 
 class CFile {
 public:
-    // Open flags: one access mode, one sharing mode, optionally modeCreate.
+    // Open flags: one access mode, one sharing mode, optionally modeCreate or modeCreateNew.
     enum OpenFlags : UINT {
         modeRead = 0x0000,
         modeWrite = 0x0001,
@@ -31,6 +31,9 @@ public:
         shareDenyRead = 0x0030,
         shareDenyNone = 0x0040,
         modeCreate = 0x1000, // create the file, or truncate it to 0 bytes if it exists
+        // create the file; fails (ERROR_FILE_EXISTS) when anything of that name exists, a
+        // link included, which is then never followed
+        modeCreateNew = 0x2000,
     };
     enum SeekPosition : UINT { begin = 0, current = 1, end = 2 };
 

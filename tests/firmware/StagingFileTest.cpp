@@ -5,9 +5,13 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <string>
 
 #include "FirmwareFiles.h"
+#include "Programs.h"
 #include "ScratchFolder.h"
+#include "WaitUntil.h"
 
 namespace fs = std::filesystem;
 
@@ -15,6 +19,8 @@ namespace {
 
 constexpr char kImage[] = "image.bin";
 constexpr char kStaging[] = ".\\update_temp.bin";
+constexpr char kOther[] = "other.bin";
+const Bytes kOtherBytes = {'o', 't', 'h', 'e', 'r'};
 
 class StagingFileTest : public testing::Test {
 protected:
@@ -23,13 +29,35 @@ protected:
         WriteBytes(kImage, image);
         EXPECT_TRUE(m_image.Open(kImage, CFile::modeRead | CFile::shareDenyNone));
         std::memset(m_stagingPath, 'x', sizeof m_stagingPath);
-        return BuildStagingFile(m_image, m_stagingPath);
+        return BuildStagingFile(m_image, m_stagingPath, m_written);
     }
 
     ScratchFolder m_folder;
     CFile m_image;
     char m_stagingPath[260];
+    StagingDigest m_written;
+
+    // With a link to kOther at the staging path: the staging file is made as a file of its
+    // own and kOther keeps its bytes.
+    void ExpectBuiltBesideOtherFile() {
+        const Bytes image = MakeTestImage();
+        ASSERT_TRUE(Build(image));
+        EXPECT_TRUE(ReadBytes(kOther) == kOtherBytes);
+        EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
+    }
 };
+
+// True while another process holds the file and lets nobody else open it.
+bool HeldElsewhere(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
 
 } // namespace
 
@@ -60,7 +88,7 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
     }
 }
 
-TEST_F(StagingFileTest, LongerStagingFileIsTruncated) {
+TEST_F(StagingFileTest, LongerStagingFileLeftBehindIsReplaced) {
     WriteBytes(kStaging, Bytes(0x500000, 'z'));
     ASSERT_TRUE(Build(MakeTestImage()));
     EXPECT_EQ(0x400000, FileSize(kStaging));
@@ -109,7 +137,82 @@ TEST_F(StagingFileTest, FailureAfterOpeningRemovesStagingFile) {
         if (c.imageFlags != 0) {
             ASSERT_TRUE(image.Open(kImage, c.imageFlags)) << c.name;
         }
-        EXPECT_FALSE(BuildStagingFile(image, m_stagingPath)) << c.name;
+        EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written)) << c.name;
         EXPECT_FALSE(fs::exists(kStaging)) << c.name;
+    }
+}
+
+// A link named like the staging file, to another file: the conversion must not write
+// through it.
+TEST_F(StagingFileTest, HardLinkNamedLikeTheStagingFileLeavesItsTargetUnchanged) {
+    WriteBytes(kOther, kOtherBytes);
+    ASSERT_TRUE(CreateHardLinkA(kStaging, kOther, nullptr)) << GetLastError();
+    ExpectBuiltBesideOtherFile();
+}
+
+TEST_F(StagingFileTest, SymbolicLinkNamedLikeTheStagingFileLeavesItsTargetUnchanged) {
+    WriteBytes(kOther, kOtherBytes);
+    // Wine 8's CreateSymbolicLinkA makes nothing and reports success; Windows makes one
+    // with administrator rights or in developer mode.
+    const BOOL reported =
+        CreateSymbolicLinkA(kStaging, kOther, SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    const DWORD attributes = GetFileAttributesA(kStaging);
+    if (!reported || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        GTEST_SKIP() << "this system makes no symbolic link here";
+    }
+    ExpectBuiltBesideOtherFile();
+}
+
+TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
+    ASSERT_TRUE(Build(MakeTestImage()));
+    m_image.Close();
+    EXPECT_TRUE(StagingFileMatches(kStaging, m_written));
+    const Bytes written = ReadBytes(kStaging);
+    struct Case {
+        const char* name;
+        std::function<void(Bytes&)> change;
+    };
+    const Case cases[] = {
+        {"one bit changed", [](Bytes& bytes) { bytes[0x234567] ^= 0x01; }},
+        {"two records swapped",
+         [](Bytes& bytes) {
+             ASSERT_FALSE(std::equal(&bytes[16], &bytes[20], &bytes[0x300000]));
+             std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
+         }},
+        {"one byte more", [](Bytes& bytes) { bytes.push_back(0xFF); }},
+    };
+    for (const Case& c : cases) {
+        Bytes changed = written;
+        c.change(changed);
+        WriteBytes(kStaging, changed);
+        EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << c.name;
+    }
+    ASSERT_TRUE(DeleteFileA(kStaging));
+    EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << "no file";
+}
+
+// Another process holds the new file, as a virus scanner may.
+TEST_F(StagingFileTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
+    ASSERT_TRUE(Build(MakeTestImage()));
+    m_image.Close();
+    struct Case {
+        const char* name;
+        int holdMs;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"held for half a second", 500, true},
+        {"held throughout", 8000, false},
+    };
+    for (const Case& c : cases) {
+        StartedPrograms programs;
+        programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(c.holdMs));
+        ASSERT_TRUE(WaitUntil([] { return HeldElsewhere(kStaging); }, 10000)) << c.name;
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(c.matches, StagingFileMatches(kStaging, m_written)) << c.name;
+        if (!c.matches) {
+            EXPECT_GE(GetTickCount() - start, 1900u) << c.name;
+        }
     }
 }

@@ -102,6 +102,22 @@ TEST_F(FileTest, CreateTruncatesALongerFileOrMakesAMissingOne) {
     EXPECT_EQ(0u, file.GetLength());
 }
 
+TEST_F(FileTest, CreateNewMakesOnlyAMissingFile) {
+    constexpr UINT kCreateNew = CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
+    WriteBytes("keep");
+    CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(path_.c_str(), kCreateNew, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), error.m_lOsError);
+    ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+    EXPECT_EQ(4u, file.GetLength()) << "the file that was there is kept";
+    file.Close();
+
+    CFile::Remove(path_.c_str());
+    ASSERT_TRUE(file.Open(path_.c_str(), kCreateNew));
+    EXPECT_EQ(0u, file.GetLength());
+}
+
 TEST_F(FileTest, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart) {
     WriteBytes("0123456789");
     CFile file;

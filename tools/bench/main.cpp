@@ -1,8 +1,9 @@
 // firmware_bench.exe [repeats]: times the staging-file conversion in the current folder
 // against two references: the same conversion one word and one record per system call,
 // and a plain copy of 2 MiB read and 4 MiB written, the least any conversion must do.
-// It also times each record loop alone, in memory, to show what the one chosen at run
-// time gains.
+// It also times the check that reads the new file back, right after each conversion as
+// the updater does, and, in memory, the digest that the check compares and each record
+// loop alone, to show what the one chosen at run time gains.
 #include "FirmwareWord.h"
 #include "StagingFile.h"
 #include "StagingRecords.h"
@@ -78,11 +79,11 @@ bool WriteImage(const std::vector<unsigned char>& image) {
            file.Write(image.data(), kImageLength) == kImageLength;
 }
 
-bool Convert() {
+bool Convert(StagingDigest& written) {
     CFile image;
     char stagingPath[260];
     return image.Open(kImagePath, CFile::modeRead | CFile::shareExclusive) &&
-           BuildStagingFile(image, stagingPath);
+           BuildStagingFile(image, stagingPath, written);
 }
 
 // Two bytes read, one seek and four bytes written per word, in ascending order.
@@ -114,6 +115,14 @@ double LoopMs(RecordLoop loop, const std::vector<unsigned char>& image,
               std::vector<unsigned char>& records) {
     const double start = NowMs();
     ConvertWords(loop, image.data(), kImageLength / 2, records.data());
+    return NowMs() - start;
+}
+
+// The digest of a whole staging file, from memory.
+double DigestMs(const std::vector<unsigned char>& records) {
+    const double start = NowMs();
+    StagingDigest digest;
+    digest.Add(records.data(), records.size());
     return NowMs() - start;
 }
 
@@ -164,22 +173,33 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> copyBuffer(kStagingLength);
     std::vector<unsigned char> records(kStagingLength);
     std::vector<double> conversionTimes;
+    std::vector<double> checkedTimes; // each conversion with the check that follows it
     std::vector<double> floorTimes;
     std::vector<std::vector<double>> loopTimes(loops.size());
+    std::vector<double> digestTimes;
     std::vector<double> wordAtATimeTimes;
     for (int i = 0; i < repeats; ++i) {
-        conversionTimes.push_back(ElapsedMs(STAGING_FILE_PATH, Convert));
+        StagingDigest written;
+        conversionTimes.push_back(ElapsedMs(STAGING_FILE_PATH, [&] { return Convert(written); }));
+        const double start = NowMs();
+        if (!StagingFileMatches(STAGING_FILE_PATH, written)) {
+            std::fprintf(stderr, "the staging file did not read back as written\n");
+            return 1;
+        }
+        checkedTimes.push_back(conversionTimes.back() + NowMs() - start);
         floorTimes.push_back(ElapsedMs(kCopyPath, [&copyBuffer] { return CopyFloor(copyBuffer); }));
     }
     for (int i = 0; i < repeats; ++i) {
         for (std::size_t l = 0; l < loops.size(); ++l) {
             loopTimes[l].push_back(LoopMs(loops[l], image, records));
         }
+        digestTimes.push_back(DigestMs(records));
     }
     for (int i = 0; i < slowRepeats; ++i) {
         wordAtATimeTimes.push_back(ElapsedMs(kWordAtATimePath, ConvertWordAtATime));
     }
     const Timing conversion = Summarise(conversionTimes);
+    const Timing checked = Summarise(checkedTimes);
     const Timing floor = Summarise(floorTimes);
     const Timing wordAtATime = Summarise(wordAtATimeTimes);
     const bool same = SameContents(STAGING_FILE_PATH, kWordAtATimePath);
@@ -187,6 +207,7 @@ int main(int argc, char** argv) {
     std::printf("%d-bit build; the conversion uses the record loop: %s\n",
                 static_cast<int>(8 * sizeof(void*)), LoopName(chosen));
     PrintTiming("conversion", conversion, repeats);
+    PrintTiming("conversion and check", checked, repeats);
     PrintTiming("word-at-a-time", wordAtATime, slowRepeats);
     PrintTiming("floor, 2 MiB read + 4 MiB written", floor, repeats);
     for (std::size_t l = 0; l < loops.size(); ++l) {
@@ -195,10 +216,14 @@ int main(int argc, char** argv) {
                       LoopName(loops[l]));
         PrintTiming(what, Summarise(loopTimes[l]), repeats);
     }
+    PrintTiming("digest alone, 4 MiB in memory", Summarise(digestTimes), repeats);
     std::printf("staging files identical: %s\n", same ? "yes" : "NO");
-    std::printf("medians: conversion/floor %.3f, word-at-a-time/conversion %.1f\n",
-                conversion.median / floor.median, wordAtATime.median / conversion.median);
+    std::printf("medians: conversion/floor %.3f, (conversion and check)/conversion %.3f, "
+                "word-at-a-time/conversion %.1f\n",
+                conversion.median / floor.median, checked.median / conversion.median,
+                wordAtATime.median / conversion.median);
     std::printf("conversion/floor = %.3f\n", conversion.fastest / floor.fastest);
+    std::printf("(conversion and check)/conversion = %.3f\n", checked.fastest / conversion.fastest);
     std::printf("word-at-a-time/conversion = %.1f\n", wordAtATime.fastest / conversion.fastest);
 
     for (const char* path : {kImagePath, kWordAtATimePath, kCopyPath, STAGING_FILE_PATH}) {

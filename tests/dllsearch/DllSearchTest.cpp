@@ -1,0 +1,75 @@
+// The DLL search that the program sets at its start, tried on dllprobe.dll, an in-process
+// COM server like the maker's filters: its helper DLLs lie in a PATH folder and beside
+// it, and copies of the PATH helpers are planted beside this test program and in the
+// current folder.
+#include "DllSearch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "DllProbe.h"
+#include "Programs.h"
+#include "ScratchFolder.h"
+
+namespace {
+
+constexpr char kServerKey[] = "CLSID\\{F56B1DD3-D57F-4311-92A6-F3F66C498F5B}";
+
+// dllprobe.dll registered by its full path, as the maker's setup registers its filters;
+// the registration goes with the object. Wine's COM does not read the per-user classes
+// (HKCU\Software\Classes), so it goes into the merged view, which Wine keeps in the
+// test's prefix.
+class ProbeRegistration {
+public:
+    ProbeRegistration() {
+        const std::string server = BinProgram("dllsearch\\filter\\dllprobe.dll");
+        const std::string key = std::string(kServerKey) + "\\InprocServer32";
+        m_ok = RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
+                               static_cast<DWORD>(server.size() + 1)) == ERROR_SUCCESS &&
+               RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Both",
+                               5) == ERROR_SUCCESS;
+    }
+    ~ProbeRegistration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kServerKey); }
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_ok = false;
+};
+
+} // namespace
+
+TEST(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFolder) {
+    ScratchFolder folder;
+    ASSERT_TRUE(
+        CopyFileA(BinProgram("zrclate.dll").c_str(), folder.File("zrclate.dll").c_str(), FALSE));
+    char path[32767];
+    const DWORD length = GetEnvironmentVariableA("PATH", path, sizeof path);
+    ASSERT_LT(length, sizeof path);
+    // The current folder, an empty entry and a relative one on PATH are not searched.
+    const std::string searched =
+        ".;;dllsearch\\path;" + BinProgram("dllsearch\\path") + ";" + std::string(path, length);
+    ASSERT_TRUE(SetEnvironmentVariableA("PATH", searched.c_str()));
+
+    RestrictDllSearch();
+
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    {
+        ProbeRegistration registration;
+        ASSERT_TRUE(registration.Ok());
+        IDllProbe* probe = nullptr;
+        const HRESULT created = CoGetClassObject(CLSID_DllProbe, CLSCTX_INPROC_SERVER, nullptr,
+                                                 IID_IDllProbe, reinterpret_cast<void**>(&probe));
+        ASSERT_EQ(S_OK, created) << std::hex << created;
+        int imported = 0;
+        int beside = 0;
+        int late = 0;
+        const HRESULT marked = probe->Marks(&imported, &beside, &late);
+        EXPECT_EQ(S_OK, marked) << std::hex << marked;
+        EXPECT_EQ(kPathHelperMark, imported);
+        EXPECT_EQ(kBesideMark, beside);
+        EXPECT_EQ(kLateMark, late);
+        probe->Release();
+    }
+    CoUninitialize();
+}
