@@ -56,5 +56,7 @@ int CUpdaterDlg::ReadFlashVersion() {
     }
 
     SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+    m_runLog.Note("flash version word 0x%08lx, shown as %s", nResult ? dwFlashWord : 0UL,
+                  m_strCurrentVersion.c_str());
     return nResult;
 }

@@ -32,3 +32,30 @@ constexpr bool RunInProgress(RunState state) {
     return state == RunState::Preparing || state == RunState::Flashing ||
            state == RunState::Verifying;
 }
+
+// The state's name, as the run log records how a program run ended.
+constexpr const char* RunStateName(RunState state) {
+    switch (state) {
+    case RunState::Opening:
+        return "opening";
+    case RunState::NoDevice:
+        return "no device";
+    case RunState::CheckDue:
+        return "check due";
+    case RunState::Checking:
+        return "checking";
+    case RunState::Refused:
+        return "refused";
+    case RunState::Ready:
+        return "ready";
+    case RunState::Preparing:
+        return "preparing";
+    case RunState::Flashing:
+        return "flashing";
+    case RunState::Verifying:
+        return "verifying";
+    case RunState::Finished:
+        return "finished";
+    }
+    return "?";
+}

@@ -15,6 +15,25 @@
 UpdateThreadArgs g_updateThreadArgs;
 UpdateWorkerReport g_updateWorkerReport;
 
+namespace {
+
+// The run log's words for the image's verdict.
+const char* ImageVerdictText(ImageVerdict verdict) {
+    switch (verdict) {
+    case ImageVerdict::NotOpened:
+        return "not opened";
+    case ImageVerdict::StagingFailed:
+        return "staging file update_temp.bin not made or not as written";
+    case ImageVerdict::Refused:
+        return "refused";
+    case ImageVerdict::Accepted:
+        break;
+    }
+    return "accepted, staging file update_temp.bin checked";
+}
+
+} // namespace
+
 UINT UpdateThreadProc(LPVOID param) {
     auto* pArgs = static_cast<UpdateThreadArgs*>(param);
     // The worker creates its own filter graph, which needs COM on this thread.
@@ -68,8 +87,11 @@ void CUpdaterDlg::OnUpdateClicked() {
         return;
     }
 
+    ImageFacts image;
     ImageVerdict verdict =
-        PrepareFirmwareImage(m_szFirmwarePath, m_szStagingPath, m_strNewVersion.c_str());
+        PrepareFirmwareImage(m_szFirmwarePath, m_szStagingPath, m_strNewVersion.c_str(), &image);
+    m_runLog.Note("image zrcup0214.bin: %llu bytes, version \"%s\", %s", image.length,
+                  image.version, ImageVerdictText(verdict));
     if (verdict != ImageVerdict::NotOpened)
         std::memcpy(g_updateThreadArgs.szStagingPath, m_szStagingPath,
                     sizeof g_updateThreadArgs.szStagingPath);
@@ -98,6 +120,7 @@ void CUpdaterDlg::OnUpdateClicked() {
     }
     // Starts the progress timer. A worker that has already finished is heard of through
     // its message, handled once this handler has returned.
+    m_dwFlashStart = GetTickCount();
     EnterState(RunState::Flashing);
 }
 
@@ -113,6 +136,9 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
 
 void CUpdaterDlg::CompleteRun() {
     const int nResult = g_updateWorkerReport.result;
+    const DWORD flashMs = GetTickCount() - m_dwFlashStart;
+    m_runLog.Note("command %d: %d after %lu.%lu s", CMD_FLASH_UPDATE, nResult, flashMs / 1000,
+                  flashMs % 1000 / 100);
 
     EnterState(RunState::Verifying); // stops the progress timer
     m_progress.SetPos(100);
@@ -129,9 +155,10 @@ void CUpdaterDlg::CompleteRun() {
         // The flash command's success alone is not enough: a device that reports success
         // but reads back erased, the old version or nothing at all may not start again, and
         // its owner must hear "NG" to try once more.
-        AppendStatus(m_strCurrentVersion == m_strNewVersion ? "Update OK.\r\n" : "Update NG.\r\n");
+        AppendStatus(m_strCurrentVersion == m_strNewVersion ? "Update OK.\r\n" : "Update NG.\r\n",
+                     CScreenReader::Urgency::Assertive);
     } else {
-        AppendStatus("Update NG.\r\n");
+        AppendStatus("Update NG.\r\n", CScreenReader::Urgency::Assertive);
     }
 
     EnterState(RunState::Finished);

@@ -8,6 +8,7 @@
 #include "OneShotCommand.h"
 #include "PaintDC.h"
 #include "UpdateThreadArgs.h"
+#include "ZrcVersion.h"
 
 namespace {
 
@@ -65,8 +66,11 @@ CUpdaterDlg::~CUpdaterDlg() {
     // A WM_QUIT from another program ends the dialog's loop even while the device is
     // written, and the program would end with it. It stays instead, keeping the PC awake,
     // until the worker has finished.
+    m_runLog.Note("program ends in state %s", RunStateName(m_state));
     if (m_state == RunState::Flashing) {
         WaitForUpdateWorker();
+        m_runLog.Note("the flash ended after the window had closed: %d",
+                      g_updateWorkerReport.result.load());
         RemoveStagingFile();
         SetThreadExecutionState(ES_CONTINUOUS);
     }
@@ -120,15 +124,33 @@ BOOL CUpdaterDlg::OnInitDialog() {
     // Without COM the graph manager cannot be created, the open gives 0 and the user is
     // told the device cannot be reached. Only a successful call is balanced at the end.
     m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
+    m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
+    // The controls without a caption of their own; the status log is announced as it
+    // changes.
+    if (m_screenReader.Attach()) {
+        m_screenReader.Name(m_editStatus.GetSafeHwnd(), L"Status");
+        m_screenReader.Name(m_progress.GetSafeHwnd(), L"Elapsed time");
+        m_screenReader.Name(::GetDlgItem(GetSafeHwnd(), IDC_CURRENT_VERSION), L"Current version");
+        m_screenReader.Name(::GetDlgItem(GetSafeHwnd(), IDC_NEW_VERSION), L"New version");
+    }
 
     m_pLink = new CGraphDeviceLink;
-    if (m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0) != 0) {
+    const int nOpened = m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0);
+    m_runLog.Note("start-up link opened: %d", nOpened);
+    if (nOpened != 0) {
         EnterState(RunState::CheckDue);
         // Values the device does not deliver stay 0 or empty; the About box shows them so.
         DeviceCommand(CMD_GET_MICROCODE_VERSION, &m_dwMicrocodeVersion);
         DeviceCommand(CMD_QUERY_SOURCE_WORD, &m_dwSourceWord);
         std::memset(&m_filterVersions, 0, sizeof m_filterVersions);
         DeviceCommand(CMD_GET_FILTER_VERSIONS, &m_filterVersions);
+        const FilterVersionBlock& v = m_filterVersions;
+        m_runLog.Note("microcode 0x%08lx, source word 0x%08lx", m_dwMicrocodeVersion,
+                      m_dwSourceWord);
+        m_runLog.Note("filters: Source \"%.*s\", Splitter \"%.*s\", Sink \"%.*s\"",
+                      static_cast<int>(sizeof v.szSourceVersion), v.szSourceVersion,
+                      static_cast<int>(sizeof v.szSplitterVersion), v.szSplitterVersion,
+                      static_cast<int>(sizeof v.szSinkVersion), v.szSinkVersion);
         delete m_pLink;
         m_pLink = nullptr;
         return TRUE;
@@ -227,6 +249,7 @@ void CUpdaterDlg::PostNcDestroy() {
         delete m_pLink;
         m_pLink = nullptr;
     }
+    m_screenReader.Detach();
     if (m_bComInitialized) {
         CoUninitialize();
         m_bComInitialized = false;
@@ -235,7 +258,9 @@ void CUpdaterDlg::PostNcDestroy() {
 }
 
 int CUpdaterDlg::DeviceCommand(int nCode, void* pArg) {
-    return OneShotCommand(m_pLink, CONFIG_SOURCE_SPLITTER, nCode, pArg);
+    const int nResult = OneShotCommand(m_pLink, CONFIG_SOURCE_SPLITTER, nCode, pArg);
+    m_runLog.Note("command %d: %d", nCode, nResult);
+    return nResult;
 }
 
 void CUpdaterDlg::ClearStatus() {
@@ -243,8 +268,21 @@ void CUpdaterDlg::ClearStatus() {
     m_editStatus.Clear();
 }
 
-void CUpdaterDlg::AppendStatus(const char* text) {
+void CUpdaterDlg::AppendStatus(const char* text, CScreenReader::Urgency urgency) {
     m_editStatus.ReplaceSel(text, FALSE);
+    // Line ends written out, so that each text stays on one line of the log.
+    char escaped[128] = {};
+    for (std::size_t i = 0, o = 0; text[i] && o + 3 < sizeof escaped; ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            escaped[o++] = '\\';
+            escaped[o++] = c == '\r' ? 'r' : 'n';
+        } else {
+            escaped[o++] = c;
+        }
+    }
+    m_runLog.Note("status: \"%s\"", escaped);
+    m_screenReader.Announce(m_editStatus.GetSafeHwnd(), urgency);
 }
 
 void CUpdaterDlg::DeselectStatus() {

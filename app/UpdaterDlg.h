@@ -25,7 +25,9 @@
 #include "Font.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
+#include "RunLog.h"
 #include "RunState.h"
+#include "ScreenReader.h"
 #include "UpdaterIdentity.h"
 #include "resource.h"
 
@@ -72,14 +74,17 @@ protected:
     // Reads the flash version word and shows its low 16 bits in IDC_CURRENT_VERSION.
     // The result of the read command; on failure the version shows as "----".
     int ReadFlashVersion();
-    // Issues one device command through the held link or a one-shot link.
+    // Issues one device command through the held link or a one-shot link, and records it
+    // with its result in the run log.
     int DeviceCommand(int nCode, void* pArg);
 
-    // The status log. ClearStatus empties it; AppendStatus adds text at the caret;
-    // DeselectStatus collapses a selection to the caret; RepaintNow draws the dialog at
-    // once, before the next blocking device call.
+    // The status log. ClearStatus empties it; AppendStatus adds text at the caret and has
+    // screen readers announce the new text (a verdict at once); DeselectStatus collapses a
+    // selection to the caret; RepaintNow draws the dialog at once, before the next
+    // blocking device call.
     void ClearStatus();
-    void AppendStatus(const char* text);
+    void AppendStatus(const char* text,
+                      CScreenReader::Urgency urgency = CScreenReader::Urgency::Polite);
     void DeselectStatus();
     void RepaintNow();
 
@@ -105,6 +110,10 @@ protected:
     HICON m_hIcon;
     HICON m_hSmallIcon;
     RunState m_state = RunState::Opening;
+    CScreenReader m_screenReader;
+    // This program run's record for the maker's support, and when the flash began.
+    CRunLog m_runLog;
+    DWORD m_dwFlashStart = 0;
     // COM is released in PostNcDestroy only if OnInitDialog initialised it.
     bool m_bComInitialized = false;
 

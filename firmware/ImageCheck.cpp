@@ -22,7 +22,10 @@ bool ReadTrailer(CFile& image, unsigned char (&trailer)[4]) {
 } // namespace
 
 ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
-                                  const char* expectedVersion) {
+                                  const char* expectedVersion, ImageFacts* facts) {
+    ImageFacts learnt;
+    ImageFacts& known = facts ? *facts : learnt;
+    known = ImageFacts();
     std::snprintf(firmwarePath, sizeof firmwarePath, "%s", kFirmwareImagePath);
     // Whatever happens from here on, this use destroys the image's file object.
     std::unique_ptr<CFile> image(std::exchange(g_pImageFile, nullptr));
@@ -34,6 +37,7 @@ ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)
         return ImageVerdict::StagingFailed;
     }
     const ULONGLONG length = image->GetLength();
+    known.length = length;
     if (length < 4) {
         return ImageVerdict::Refused;
     }
@@ -44,7 +48,7 @@ ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)
         ::DeleteFileA(stagingPath);
         return ImageVerdict::StagingFailed;
     }
-    char version[5];
+    char(&version)[5] = known.version;
     TrailerVersionText(trailer, version);
     if (std::strcmp(version, expectedVersion) != 0 || length != FIRMWARE_IMAGE_LENGTH) {
         return ImageVerdict::Refused;

@@ -15,11 +15,19 @@ enum class ImageVerdict {
     Accepted,      // the staging file is written and may be handed to the device
 };
 
+// What was learnt of the image, for the run's record: its length once it was opened, and
+// its trailer's version text once the trailer was read (empty before).
+struct ImageFacts {
+    ULONGLONG length = 0;
+    char version[5] = {};
+};
+
 // Copies ".\zrcup0214.bin" into firmwarePath and opens the image through g_pImageFile;
 // writes the staging file and ".\update_temp.bin" into stagingPath; reads the image's
 // trailer, closes and destroys g_pImageFile (also after a failed open) and judges the
 // image: accepted only when its version text equals expectedVersion exactly
 // (case-sensitive), it is exactly 0x200000 bytes long, and the staging file then reads
 // back as written (see StagingFileMatches: this may wait up to about two seconds).
+// Fills `facts`, when given, as far as the image was read.
 ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
-                                  const char* expectedVersion);
+                                  const char* expectedVersion, ImageFacts* facts = nullptr);

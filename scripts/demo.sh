@@ -130,7 +130,7 @@ zrc_headless_demo() {
     if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" "$ID_UPDATE" 1 1000 &&
         zrc_driver click "$ZRC_MAIN_TITLE" "$ID_UPDATE"; then
         echo "Update pressed:"
-        zrc_watch_status 600000 'Update OK.\r\n' 'Updating Flash... Done!\r\nUpdate NG.\r\n' \
+        zrc_watch_status 600000 'Update OK.\r\n' 'Updating Flash... Done!\r\nUpdate NG.\r\n' 'Update NG.\r\n' \
             'USB Device is Not Ready!!\r\n' 'File access error. ' 'File version error. ' 'Ready...\r\n'
         verdict=$demo_status
     else

@@ -26,6 +26,12 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
     ExpectScreen(window, "Ready.\r\n", "0214", true, true, true);
     ExitUpdater(window);
+    // Both runs are on record for the maker's support.
+    ExpectRunLogHolds({"ZrcUpdater 2.1.4", "Windows ", "filters: Source \"ZrcSrc 2.10.0.31\"",
+                       "flash version word 0xffff0211, shown as 0211",
+                       "2097152 bytes, version \"0214\", accepted", "command 49: 1 after",
+                       "flash version word 0xffff0214, shown as 0214", "Update OK.",
+                       "program ends in state finished", "program ends in state ready"});
 }
 
 // The whole run with the keyboard alone: Tab to Update and Space, then Enter on Exit.
@@ -98,6 +104,7 @@ TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
     ExpectScreen(window, failed, "0211", false, true, true);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
+    ExpectRunLogHolds({"command 49: 0 after", "Update NG."});
 }
 
 // Another program's WM_QUIT ends the dialog's message loop; the process still waits for the
@@ -118,7 +125,9 @@ TEST_F(UpdateFlowTest, AQuitMessageMidFlashWaitsForTheFlashToEnd) {
     EXPECT_FALSE(StagingFileExists());
 }
 
+// Here the run log cannot be written: a folder has its name. Nothing else changes.
 TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
+    ASSERT_TRUE(CreateDirectoryA(m_folder.File("ZrcUpdater.log").c_str(), nullptr));
     m_device.Set({{"fault_power_loss", "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));

@@ -55,6 +55,15 @@ bool UpdaterFixture::StagingFileExists() const {
     return FileSize(m_folder.File("update_temp.bin")) >= 0;
 }
 
+void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts) const {
+    const Bytes bytes = ReadBytes(m_folder.File("ZrcUpdater.log"));
+    const std::string log(bytes.begin(), bytes.end());
+    for (const std::string& part : parts)
+        EXPECT_NE(std::string::npos, log.find(part)) << part << "\n" << log;
+    EXPECT_EQ(std::string::npos, log.find(":\\")) << log;
+    EXPECT_EQ(std::string::npos, log.find(m_folder.Path().substr(2))) << log;
+}
+
 void UpdaterFixture::SetFlashVersion(const char* version) {
     ASSERT_EQ(0, RunBeside("zrcsim.exe", std::string("version ") + version));
 }

@@ -37,6 +37,9 @@ protected:
     // The image is still the one the test wrote (or still absent).
     void ExpectImageUnchanged();
     bool StagingFileExists() const;
+    // Expects the run log in the folder to hold each of `parts` and no whole path (the
+    // folder's own path, or any drive-letter path).
+    void ExpectRunLogHolds(const std::vector<std::string>& parts) const;
 
     // Sets the simulated device's flash version through the zrcsim tool.
     void SetFlashVersion(const char* version);

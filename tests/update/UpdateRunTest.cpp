@@ -2,11 +2,13 @@
 // filter graph, so the device's filters come from the registered simulator, configured
 // through its state folder with short timings. What the user sees at the end of a run is
 // checked end to end; here it is the order of the calls, the timers and the progress bar.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <initializer_list>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +68,40 @@ protected:
 
     ScratchFolder m_folder;
     SimDeviceState m_device{m_folder.File("state")};
+};
+
+// What a screen reader is told: the status log's text at each live-region event of the
+// dialog's thread, heard through a WinEvent hook installed there.
+class Announcements {
+public:
+    DialogOptions Options() {
+        DialogOptions options;
+        options.beforeOpen = [] {
+            s_hook =
+                SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, Heard,
+                                GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+        };
+        options.afterClose = [] { UnhookWinEvent(s_hook); };
+        return options;
+    }
+    std::vector<std::string> Texts() const {
+        std::lock_guard<std::mutex> hold(s_lock);
+        return s_texts;
+    }
+
+private:
+    static constexpr DWORD kLiveRegionChanged = 0x8019;
+
+    static void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+        char text[256] = {};
+        GetWindowTextA(hwnd, text, sizeof text);
+        std::lock_guard<std::mutex> hold(s_lock);
+        s_texts.push_back(text);
+    }
+
+    static inline HWINEVENTHOOK s_hook = nullptr;
+    static inline std::mutex s_lock;
+    static inline std::vector<std::string> s_texts;
 };
 
 // Posts WM_UPDATE_DONE claiming success to the dialog every few milliseconds, as a hostile
@@ -157,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     WriteTestImage(kImage);
-    DialogRunner dialog;
+    Announcements announced;
+    DialogRunner dialog(announced.Options());
     OpenReady(dialog);
     // The device takes a while to let go of a filter: the read-back's link must not be
     // made before the worker's link is gone, however many done messages arrive early.
@@ -181,6 +218,8 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     EXPECT_EQ(m_device.Get("last_flash_window"), window);
     EXPECT_EQ(m_device.Get("last_flash_window_valid"), "1");
     EXPECT_EQ(m_device.Get("source_overlaps"), "0");
+    EXPECT_THAT(announced.Texts(),
+                testing::IsSupersetOf({"Ready.\r\n", "Updating Flash... ", "Update OK.\r\n"}));
 
     // The bar goes from 0 to 100 and back to 0, and stays there once the progress timer is
     // gone. Steps before the end are the timer's, had the flash outlasted its period.
