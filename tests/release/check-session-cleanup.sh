@@ -13,7 +13,7 @@ env -u DISPLAY bash -c '
     echo "${zrc_pids[*]}" >"$2"
     # As if Wine had been started and its server had already gone: -k fails.
     zrc_wine_started=1 WINESERVER=false
-' _ "$root" "$pids"
+' _ "$root" "$pids" || echo "the script ended with status $?"
 read -ra started <"$pids"
 [ ${#started[@]} -gt 0 ] || { echo "the display was not started"; exit 1; }
 left=()
