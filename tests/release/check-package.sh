@@ -26,14 +26,20 @@ echo "the two builds' zips are the same: $(sha256sum <"$zip" | cut -d' ' -f1)"
 export LC_ALL=C
 listed=$(unzip -Z1 "$zip" | tr '\n' ' ')
 [ "$listed" = "BUILD README.txt SHA256SUMS ZrcUpdater.exe " ] || { echo "zip holds: $listed"; exit 1; }
-day=$(TZ=UTC date -d "@$(git -C "$root" log -1 --format=%ct)" +%y-%b-%d)
-entries=$(unzip -Z -s "$zip" | grep -c "^-rw-r--r-- .* $day ")
-[ "$entries" -eq 4 ] || { echo "not 4 entries of mode 644 dated $day:"; unzip -Z -s "$zip"; exit 1; }
+# The commit's date, in UTC; zip keeps even seconds, rounding up.
+epoch=$(git -C "$root" log -1 --format=%ct)
+dated=$(TZ=UTC date -d "@$((epoch + epoch % 2))" +%Y%m%d.%H%M%S)
+entries=$(unzip -Z -T "$zip" | grep -c "^-rw-r--r-- .* $dated ")
+[ "$entries" -eq 4 ] || { echo "not 4 entries of mode 644 dated $dated:"; unzip -Z -T "$zip"; exit 1; }
 
 unpacked=$out/unpacked
 unzip -q "$zip" -d "$unpacked"
 cd "$unpacked"
 grep -qx "commit $(git -C "$root" rev-parse HEAD)"$'\r' BUILD || { echo "BUILD:"; cat BUILD; exit 1; }
+signed=$(osslsigncode verify -CAfile "$out/test-signing/cert.pem" -in ZrcUpdater.exe |
+    sed -n 's/^[[:space:]]*Signing time: //p')
+[ "$signed" = "$(TZ=UTC date -d "@$epoch" '+%b %e %H:%M:%S %Y GMT')" ] ||
+    { echo "signing time: $signed, not the commit's"; exit 1; }
 summed=$(cut -c67- SHA256SUMS | tr '\n' ' ')
 [ "$summed" = "BUILD README.txt ZrcUpdater.exe " ] || { echo "SHA256SUMS lists: $summed"; exit 1; }
 sha256sum --check --strict SHA256SUMS
