@@ -13,8 +13,9 @@
 # the signature is verified against (default: ZRC_SIGN_CERT, or the PKCS#12 file's
 # certificates).
 #
-# Without any of them, a self-signed test certificate is made once in test-signing/ beside
-# the release folder and kept, and the zip's name ends in -testsigned.
+# Without any of them, a self-signed test certificate is made once in SIGNING_DIR (the
+# test-signing/ folder beside the release folder) and kept, and the zip's name ends in
+# -testsigned.
 #
 # zrc_signing_setup SIGNING_DIR sets zrc_sign_options (for osslsigncode sign), zrc_sign_ca
 # and zrc_sign_suffix; zrc_signing_check then signs and verifies a small probe program
@@ -75,8 +76,8 @@ zrc_signing_setup() {
         zrc_sign_ca=${ZRC_SIGN_CA:-}
         if [ -z "$zrc_sign_ca" ]; then
             # The PKCS#12 file's certificates, as the default root to verify against.
-            zrc_sign_ca=$signing-pkcs12-certs.pem
-            mkdir -p "$(dirname "$zrc_sign_ca")"
+            mkdir -p "$signing"
+            zrc_sign_ca=$signing/pkcs12-certificates.pem
             if ! openssl pkcs12 -in "$ZRC_SIGN_PKCS12" -nokeys -out "$zrc_sign_ca" \
                     -passin "file:${ZRC_SIGN_PASS_FILE:-/dev/null}" 2>/dev/null; then
                 echo "signing: cannot read the certificates of ZRC_SIGN_PKCS12=$ZRC_SIGN_PKCS12 (password?)" >&2
@@ -122,7 +123,7 @@ zrc_signing_check() {
     local scratch log status=0
     scratch=$(mktemp -d)
     printf 'int main(void) { return 0; }\n' >"$scratch/probe.c"
-    if ! log=$(i686-w64-mingw32-gcc -s "$scratch/probe.c" -o "$scratch/probe.exe" 2>&1); then
+    if ! log=$(i686-w64-mingw32-gcc-posix -s "$scratch/probe.c" -o "$scratch/probe.exe" 2>&1); then
         echo "$log" >&2
         echo "signing: cannot build the probe program" >&2
         status=1
