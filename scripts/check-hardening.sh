@@ -49,48 +49,60 @@ for version in OSystem Subsystem; do
     fi
 done
 
-disassembly=$($objdump -d --no-show-raw-insn "$exe" | grep -E '^ *[0-9a-f]+:'$'\t' || true)
-if [ -z "$disassembly" ]; then
+# The code section's symbols by address: "address name", one name for each address (a
+# function's rather than its input section's). Sections of data that the linker places in
+# .text (exception tables, constructor lists) have their section's or list's name.
+addresses=$(i686-w64-mingw32-nm -n --defined-only "$symbols" | awk '
+    $2 ~ /^[tT]$/ {
+        if ($1 != address) { if (address != "") print address, name; address = $1; name = $3 }
+        else if (name ~ /^\./ && $3 !~ /^\./) name = $3
+    }
+    END { if (address != "") print address, name }')
+if [ -z "$addresses" ]; then
+    echo "$exe: no code symbols in $symbols" >&2
+    exit 1
+fi
+
+# Each instruction as "function: address: instruction", data in the code section left out.
+code=$($objdump -d --no-show-raw-insn "$exe" | awk '
+    function hex(a) { a = tolower(a); while (length(a) < 16) a = "0" a; return a }
+    NR == FNR { start[NR] = hex($1); name[NR] = $2; n = NR; next }
+    /^ *[0-9a-f]+:\t/ {
+        address = hex(substr($1, 1, length($1) - 1))
+        lo = 1; hi = n
+        while (lo < hi) { mid = int((lo + hi + 1) / 2); if (start[mid] <= address) lo = mid; else hi = mid - 1 }
+        if (start[lo] > address) next
+        if (name[lo] ~ /^\./ && name[lo] !~ /^\.text/ || name[lo] ~ /^_*_[CD]TOR_LIST__$/) next
+        print name[lo] ": " $0
+    }' <(echo "$addresses") -)
+if [ -z "$code" ]; then
     echo "$exe: no instructions in objdump's disassembly" >&2
     exit 1
 fi
 
-seh=$(grep -E '%fs:(0x0)?[[:space:]]*$' <<<"$disassembly" || true)
+seh=$(grep -E '%fs:(0x0)?[[:space:]]*$' <<<"$code" || true)
 if [ -z "$seh" ]; then
     echo "no SEH: no instruction writes %fs:0"
 else
     fail "registers SEH frames (writes %fs:0):"$'\n'"$seh"
 fi
 
-# The program's functions, by address: "address name", sorted.
-functions=$(i686-w64-mingw32-nm -n --defined-only "$symbols" |
-    awk '$2 ~ /^[tT]$/ && $3 !~ /^\./ { print $1, $3 }')
-if [ -z "$functions" ]; then
-    echo "$exe: no function symbols in $symbols" >&2
-    exit 1
-fi
-
-guard=$(awk '$2 ~ /^_*stack_chk_fail$/ { sub(/^0+/, "", $1); print $1 }' <<<"$functions")
+guard=$(awk '$2 ~ /^_*stack_chk_fail$/ { sub(/^0+/, "", $1); print $1 }' <<<"$addresses")
 calls=0
-[ -n "$guard" ] && calls=$(grep -cE "call +(0x)?$guard( |\$)" <<<"$disassembly" || true)
+[ -n "$guard" ] && calls=$(grep -cE "call +(0x)?$guard( |\$)" <<<"$code" || true)
 if [ "$calls" -gt 0 ]; then
     echo "stack protector: $calls calls to __stack_chk_fail"
 else
     fail "stack protector: no call to __stack_chk_fail"
 fi
 
-# Each SSE2 instruction with the function it is in.
-sse2=$(grep -E '%xmm|[[:space:]](mfence|lfence|movnti|clflush|maskmovdqu)' <<<"$disassembly" |
-    awk 'function hex(a) { a = tolower(a); while (length(a) < 16) a = "0" a; return a }
-         NR == FNR { start[NR] = hex($1); name[NR] = $2; n = NR; next }
-         { address = hex(substr($1, 1, length($1) - 1))
-           lo = 1; hi = n
-           while (lo < hi) { mid = int((lo + hi + 1) / 2); if (start[mid] <= address) lo = mid; else hi = mid - 1 }
-           print name[lo] ": " $0 }' <(echo "$functions") -)
-inside=$(grep -cE '^_*ZN12_GLOBAL__N_116ConvertWordsSse2E[^:]*: ' <<<"$sse2" || true)
-outside=$(grep -vE '^_*ZN12_GLOBAL__N_116ConvertWordsSse2E[^:]*: ' <<<"$sse2" | grep -c . || true)
+# The SSE2 instructions, and those outside the SSE2 record loop.
+loop='^_*ZN12_GLOBAL__N_116ConvertWordsSse2E[^:]*: '
+sse2=$(grep -E '%xmm|[[:space:]](mfence|lfence|movnti|clflush|maskmovdqu)' <<<"$code" || true)
+inside=$(grep -cE "$loop" <<<"$sse2" || true)
+outside=$(grep -vE "$loop" <<<"$sse2" | grep -c . || true)
 if [ "$outside" -gt 0 ]; then
-    fail "SSE2: $outside instructions outside the SSE2 record loop:"$'\n'"$(grep -vE '^_*ZN12_GLOBAL__N_116ConvertWordsSse2E' <<<"$sse2" | head -20)"
+    fail "SSE2: $outside instructions outside the SSE2 record loop:"$'\n'"$(grep -vE "$loop" <<<"$sse2" | head -20)"
 fi
 if [ "$inside" -eq 0 ]; then
     fail "SSE2: no SSE2 instruction in the SSE2 record loop (ConvertWordsSse2): is it there?"
