@@ -6,6 +6,8 @@
 # SHA256SUMS, in that order, with fixed modes and the commit's date, and the checksums
 # those of the files in it.
 set -eu
+# Signing, dates and overrides of the caller's environment would change what is checked.
+unset "${!ZRC_SIGN_@}" ZRC_ALLOW_DIRTY ZRC_COMMIT ZRC_PACKAGE_SUFFIX ZRC_SIGNING_CHECKED SOURCE_DATE_EPOCH
 root=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$1 version=$2 out=$(realpath -m "$3") second=${4:-$1}
 rm -rf "$out"

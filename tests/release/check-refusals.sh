@@ -5,6 +5,8 @@
 # release.sh runs in a repository of its own that holds the scripts alone (it refuses
 # before it needs the rest), with its build folder in SCRATCH.
 set -eu
+# Signing, dates and overrides of the caller's environment would change what is checked.
+unset "${!ZRC_SIGN_@}" ZRC_ALLOW_DIRTY ZRC_COMMIT ZRC_PACKAGE_SUFFIX ZRC_SIGNING_CHECKED SOURCE_DATE_EPOCH
 export LC_ALL=C
 root=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$(realpath "$1") scratch=$(realpath -m "$2")
