@@ -13,8 +13,11 @@ PRODUCT_DIR=${BUILD_DIR:-$ZRC_ROOT/build}
 zrc_pids=()
 zrc_cleanup() {
     local pid
+    # Runs to its end whatever fails on the way (a set -e caller's exit handler would stop
+    # at the first failing command and leave the rest running).
+    set +e
     # Ends the Wine processes of this run's prefix (its services too), then the rest.
-    [ -n "${zrc_wine_started:-}" ] && "$WINESERVER" -k 2>/dev/null
+    [ -n "${zrc_wine_started:-}" ] && { "$WINESERVER" -k 2>/dev/null || true; }
     for pid in "${zrc_pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done

@@ -39,10 +39,16 @@ TEST(VersionResourceTest, VersionInformationAndManifestCarryTheProjectVersion) {
     ASSERT_NE(nullptr, fixed);
     EXPECT_EQ(Expected(), Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
     EXPECT_EQ(Expected(), Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
+    auto text = [&query](const char* name) {
+        const void* value = query((std::string("\\StringFileInfo\\040904b0\\") + name).c_str());
+        return std::string(value ? static_cast<const char*>(value) : "(none)");
+    };
     for (const char* name : {"FileVersion", "ProductVersion"}) {
-        const void* text = query((std::string("\\StringFileInfo\\040904b0\\") + name).c_str());
-        EXPECT_EQ(Expected(), text ? static_cast<const char*>(text) : "(none)") << name;
+        EXPECT_EQ(Expected(), text(name)) << name;
     }
+    // BinSkim's rule: the publisher is named.
+    EXPECT_EQ("Tavo Inc.", text("CompanyName"));
+    EXPECT_EQ("Copyright (C) Tavo Inc.", text("LegalCopyright"));
 
     HMODULE module = LoadLibraryExA(ZRC_PRODUCT_EXE, nullptr,
                                     LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
