@@ -63,10 +63,10 @@ CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
 }
 
 CUpdaterDlg::~CUpdaterDlg() {
+    m_runLog.Note("program ends in state %s", RunStateName(m_state));
     // A WM_QUIT from another program ends the dialog's loop even while the device is
     // written, and the program would end with it. It stays instead, keeping the PC awake,
     // until the worker has finished.
-    m_runLog.Note("program ends in state %s", RunStateName(m_state));
     if (m_state == RunState::Flashing) {
         WaitForUpdateWorker();
         m_runLog.Note("the flash ended after the window had closed: %d",
