@@ -112,9 +112,7 @@ TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
 TEST_F(UpdateFlowTest, AQuitMessageMidFlashWaitsForTheFlashToEnd) {
     m_device.Set({{"flash_ms", "8000"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    ASSERT_NO_FATAL_FAILURE(StartFlashing(window));
     ASSERT_TRUE(WaitUntil([&] { return window.ReadProgress(IDC_PROGRESS) > 0; }, kStartMs));
 
     ASSERT_TRUE(PostMessageA(window.Handle(), WM_QUIT, 0, 0));
@@ -152,9 +150,7 @@ TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter) {
     m_device.Set({{"flash_ms", "8000"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    ASSERT_NO_FATAL_FAILURE(StartFlashing(window));
     EXPECT_FALSE(window.IsEnabled(IDOK));
     const HWND dialog = window.Handle();
     auto queryEndSession = [dialog] {

@@ -24,6 +24,12 @@ void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kStartMs));
 }
 
+void UpdaterFixture::StartFlashing(UiWindow& window) {
+    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+}
+
 void UpdaterFixture::ExpectEndsWithoutWindow(const ChildProcess& process) {
     bool showedWindow = false;
     EXPECT_TRUE(WaitUntil(

@@ -28,6 +28,9 @@ protected:
     // Starts the updater and waits until its status log reads `status`; a fatal failure
     // when the window or the text does not appear. Call inside ASSERT_NO_FATAL_FAILURE.
     void StartShowing(const std::string& status, uidriver::UiWindow& window);
+    // StartShowing "Ready.", then presses Update and waits until the flash runs. Call
+    // inside ASSERT_NO_FATAL_FAILURE.
+    void StartFlashing(uidriver::UiWindow& window);
     // Expects the process to end without ever showing the updater's main window.
     void ExpectEndsWithoutWindow(const uidriver::ChildProcess& process);
 
