@@ -5,18 +5,18 @@
 
 int CUpdaterDlg::CheckDevice() {
     ClearStatus();
-    AppendStatus("Device Check.. ");
+    AppendStatus(kStatusDeviceCheck);
     RepaintNow();
 
     int nReady = DeviceCommand(CMD_CHECK_READY, nullptr);
     if (nReady == 0) {
-        AppendStatus("\r\nUSB Device is Not Ready!!\r\n");
+        AppendStatus(kStatusCheckNotReady);
         EnterState(RunState::Refused);
         return 0;
     }
 
     DeselectStatus();
-    AppendStatus("OK. \r\nGetting Flash Version..\r\nPlease wait 10 seconds..");
+    AppendStatus(kStatusCheckingFlash);
     RepaintNow();
 
     ReadFlashVersion();
@@ -28,10 +28,10 @@ int CUpdaterDlg::CheckDevice() {
                     m_strCurrentVersion == m_strAcceptedVersion ||
                     m_strCurrentVersion == m_strNewVersion;
     if (bAllowed) {
-        AppendStatus("Ready.\r\n");
+        AppendStatus(kStatusReady);
         EnterState(RunState::Ready);
     } else {
-        AppendStatus("Version error.\r\n");
+        AppendStatus(kStatusVersionError);
         EnterState(RunState::Refused);
     }
 

@@ -77,13 +77,13 @@ void CUpdaterDlg::OnUpdateClicked() {
     };
 
     ClearStatus();
-    AppendStatus("Please wait...\r\n");
+    AppendStatus(kStatusPleaseWait);
     m_progress.SetPos(0);
     EnterState(RunState::Preparing);
     RepaintNow();
 
     if (DeviceCommand(CMD_CHECK_READY, nullptr) == 0) {
-        endRunEarly("USB Device is Not Ready!!\r\n");
+        endRunEarly(kRunEndNotReady);
         return;
     }
 
@@ -99,10 +99,10 @@ void CUpdaterDlg::OnUpdateClicked() {
     case ImageVerdict::NotOpened:
     case ImageVerdict::StagingFailed:
         // A partial or stale staging file must never reach the device.
-        endRunEarly("File access error. ");
+        endRunEarly(kRunEndFileAccessError);
         return;
     case ImageVerdict::Refused:
-        endRunEarly("File version error. ");
+        endRunEarly(kRunEndFileVersionError);
         return;
     case ImageVerdict::Accepted:
         break;
@@ -110,12 +110,12 @@ void CUpdaterDlg::OnUpdateClicked() {
 
     SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
     ClearStatus();
-    AppendStatus("Updating Flash... ");
+    AppendStatus(kStatusUpdatingFlash);
 
     g_updateThreadArgs.hNotifyWnd = GetSafeHwnd();
     g_updateWorkerReport.finished = false;
     if (!AfxBeginThread(UpdateThreadProc, &g_updateThreadArgs, 0, 0, 0, nullptr)) {
-        endRunEarly("Ready...\r\n");
+        endRunEarly(kRunEndNotStarted);
         return;
     }
     // Starts the progress timer. A worker that has already finished is heard of through
@@ -143,22 +143,22 @@ void CUpdaterDlg::CompleteRun() {
     EnterState(RunState::Verifying); // stops the progress timer
     m_progress.SetPos(100);
     DeselectStatus();
-    AppendStatus("Done!\r\n");
+    AppendStatus(kStatusDone);
 
     if (nResult == 1) {
         m_strCurrentVersion = kErasedVersion;
         SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
-        AppendStatus("Verifing Flash Version...\r\n");
+        AppendStatus(kStatusVerifying);
         ReadFlashVersion();
         RepaintNow();
         ClearStatus();
         // The flash command's success alone is not enough: a device that reports success
         // but reads back erased, the old version or nothing at all may not start again, and
         // its owner must hear "NG" to try once more.
-        AppendStatus(m_strCurrentVersion == m_strNewVersion ? "Update OK.\r\n" : "Update NG.\r\n",
+        AppendStatus(m_strCurrentVersion == m_strNewVersion ? kRunEndUpdateOk : kRunEndUpdateNg,
                      CScreenReader::Urgency::Assertive);
     } else {
-        AppendStatus("Update NG.\r\n", CScreenReader::Urgency::Assertive);
+        AppendStatus(kRunEndUpdateNg, CScreenReader::Urgency::Assertive);
     }
 
     EnterState(RunState::Finished);

@@ -29,6 +29,7 @@
 #include "RunState.h"
 #include "ScreenReader.h"
 #include "UpdaterIdentity.h"
+#include "UpdaterMessages.h"
 #include "resource.h"
 
 class CUpdaterDlg : public CDialog {

@@ -19,6 +19,13 @@ ID_UPDATE=$(zrc_id IDC_UPDATE)
 ID_ABOUT=$(zrc_id IDC_ABOUT)
 ID_CURRENT_VERSION=$(zrc_id IDC_CURRENT_VERSION)
 ID_NEW_VERSION=$(zrc_id IDC_NEW_VERSION)
+# What the status log reads at the end of the device check and of an update attempt.
+DEVICE_CHECK_ENDS=("$(zrc_text kStatusReady)" "$(zrc_text kStatusVersionError)"
+    "$(zrc_text kStatusDeviceCheck)\r\n$(zrc_text kRunEndNotReady)")
+RUN_ENDS=("$(zrc_text kRunEndUpdateOk)" "$(zrc_text kRunEndUpdateNg)"
+    "$(zrc_text kStatusUpdatingFlash)$(zrc_text kStatusDone)$(zrc_text kRunEndUpdateNg)"
+    "$(zrc_text kRunEndNotReady)" "$(zrc_text kRunEndFileAccessError)"
+    "$(zrc_text kRunEndFileVersionError)" "$(zrc_text kRunEndNotStarted)")
 ZRC_DEMO_DESKTOP=ZrcDemo
 ZRC_DEMO_SIZE=640x480
 
@@ -122,7 +129,7 @@ zrc_headless_demo() {
     fi
     zrc_shot start
     echo "Device check:"
-    zrc_watch_status 60000 'Ready.\r\n' 'Version error.\r\n' 'Device Check.. \r\nUSB Device is Not Ready!!\r\n'
+    zrc_watch_status 60000 "${DEVICE_CHECK_ENDS[@]}"
     echo "  current version: $(zrc_driver get "$ZRC_MAIN_TITLE" "$ID_CURRENT_VERSION")," \
         "new version: $(zrc_driver get "$ZRC_MAIN_TITLE" "$ID_NEW_VERSION")"
 
@@ -130,8 +137,7 @@ zrc_headless_demo() {
     if zrc_driver wait-enabled "$ZRC_MAIN_TITLE" "$ID_UPDATE" 1 1000 &&
         zrc_driver click "$ZRC_MAIN_TITLE" "$ID_UPDATE"; then
         echo "Update pressed:"
-        zrc_watch_status 600000 'Update OK.\r\n' 'Updating Flash... Done!\r\nUpdate NG.\r\n' 'Update NG.\r\n' \
-            'USB Device is Not Ready!!\r\n' 'File access error. ' 'File version error. ' 'Ready...\r\n'
+        zrc_watch_status 600000 "${RUN_ENDS[@]}"
         verdict=$demo_status
     else
         echo "Update cannot be pressed."
@@ -152,7 +158,7 @@ zrc_headless_demo() {
 
     echo "Verdict: \"$verdict\"  version read back: $version"
     echo "Screenshots: ${DEMO_DIR#"$ZRC_ROOT"/}/"
-    [ "$verdict" = 'Update OK.\r\n' ] && [ "$version" = 0214 ]
+    [ "$verdict" = "$(zrc_text kRunEndUpdateOk)" ] && [ "$version" = "$(zrc_text kNewVersion)" ]
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "ShownTexts.h"
 #include "ClassFactory.h"
 #include "DeviceLink.h"
 #include "DialogRunner.h"
@@ -127,25 +128,24 @@ struct CheckCase {
     DWORD flashWord;
     const char* acceptedVersion; // null: the built-in one
     const char* shownVersion;
-    const char* log;
+    std::string log;
     bool updateEnabled;
 };
 
 const CheckCase kCheckCases[] = {
-    {"not ready", S_FALSE, S_OK, 0x0211, nullptr, "----",
-     "Device Check.. \r\nUSB Device is Not Ready!!\r\n", false},
-    {"accepted version, upper bits ignored", S_OK, S_OK, 0xABCD0211, nullptr, "0211", "Ready.\r\n",
+    {"not ready", S_FALSE, S_OK, 0x0211, nullptr, "----", shown::kCheckNotReady, false},
+    {"accepted version, upper bits ignored", S_OK, S_OK, 0xABCD0211, nullptr, "0211", shown::kReady,
      true},
-    {"new version again", S_OK, S_OK, 0x0214, nullptr, "0214", "Ready.\r\n", true},
-    {"erased version word", S_OK, S_OK, 0x1234FFFF, nullptr, "****", "Ready.\r\n", true},
-    {"other version", S_OK, S_OK, 0x0213, nullptr, "0213", "Version error.\r\n", false},
-    {"zero-padded upper case", S_OK, S_OK, 0x00AB, nullptr, "00AB", "Version error.\r\n", false},
-    {"any version accepted", S_OK, S_OK, 0x0213, "xxxx", "0213", "Ready.\r\n", true},
-    {"wildcard is lower case only", S_OK, S_OK, 0x0213, "XXXX", "0213", "Version error.\r\n",
+    {"new version again", S_OK, S_OK, 0x0214, nullptr, "0214", shown::kReady, true},
+    {"erased version word", S_OK, S_OK, 0x1234FFFF, nullptr, "****", shown::kReady, true},
+    {"other version", S_OK, S_OK, 0x0213, nullptr, "0213", shown::kVersionError, false},
+    {"zero-padded upper case", S_OK, S_OK, 0x00AB, nullptr, "00AB", shown::kVersionError, false},
+    {"any version accepted", S_OK, S_OK, 0x0213, "xxxx", "0213", shown::kReady, true},
+    {"wildcard is lower case only", S_OK, S_OK, 0x0213, "XXXX", "0213", shown::kVersionError,
      false},
-    {"failed read is no version", S_OK, E_FAIL, 0xFFFF, nullptr, "----", "Version error.\r\n",
+    {"failed read is no version", S_OK, E_FAIL, 0xFFFF, nullptr, "----", shown::kVersionError,
      false},
-    {"negative probe is ready", E_FAIL, S_OK, 0x0211, nullptr, "0211", "Ready.\r\n", true},
+    {"negative probe is ready", E_FAIL, S_OK, 0x0211, nullptr, "0211", shown::kReady, true},
 };
 
 TEST_F(UpdaterDlgTest, DeviceCheckOutcomes) {
@@ -226,7 +226,7 @@ TEST_F(UpdaterDlgTest, MissingSourceFilterIsReportedNotReadyOneSecondLater) {
     Source().createStatus = E_FAIL;
     const DWORD opened = GetTickCount();
     DialogRunner dialog(Options());
-    EXPECT_TRUE(dialog.WaitForStatus("Device Check.. \r\nUSB Device is Not Ready!!\r\n", kWaitMs))
+    EXPECT_TRUE(dialog.WaitForStatus(shown::kCheckNotReady, kWaitMs))
         << dialog.ItemText(IDC_STATUS);
     EXPECT_GE(GetTickCount() - opened, 900u);
     EXPECT_EQ(nullptr, dialog.ThreadWindow(kWarningWindowTitle));
@@ -255,7 +255,7 @@ TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
     Script(FakeRole::Splitter).releaseReportsOne = true;
     Source().flashWord = 0x0211;
     DialogRunner dialog(Options());
-    ASSERT_TRUE(dialog.WaitForStatus("Ready.\r\n", kWaitMs));
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, kWaitMs));
     // Two more periods of the check's timer: it was stopped after the first.
     Sleep(2 * DEVICE_CHECK_DELAY_MS + 500);
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));

@@ -18,7 +18,7 @@ using RefusalTest = UpdaterFixture;
 // "not ready", a Source filter that cannot be created at all, another version in the
 // flash, and a failed read of the flash, which is not taken for a blank flash.
 TEST_F(RefusalTest, TheDeviceCheckRefusesAndLeavesOnlyAboutAndExit) {
-    const std::string notReady = "Device Check.. \r\nUSB Device is Not Ready!!\r\n";
+    const std::string notReady = shown::kCheckNotReady;
     const struct {
         const char* name;
         const char* fault;        // a device setting that is 1, or null
@@ -28,8 +28,8 @@ TEST_F(RefusalTest, TheDeviceCheckRefusesAndLeavesOnlyAboutAndExit) {
     } cases[] = {
         {"not ready", "probe2", nullptr, notReady, "----"},
         {"no Source filter", "fault_no_source", nullptr, notReady, "----"},
-        {"failed read", "fault_read_fails", nullptr, "Version error.\r\n", "----"},
-        {"other version", nullptr, "0213", "Version error.\r\n", "0213"},
+        {"failed read", "fault_read_fails", nullptr, shown::kVersionError, "----"},
+        {"other version", nullptr, "0213", shown::kVersionError, "0213"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -53,21 +53,22 @@ TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
         const char* name;
         std::function<void()> prepare; // before the updater starts
         bool deviceGoesAway;           // not ready when Update is pressed
-        const char* status;
+        std::string status;
     } cases[] = {
-        {"device gone", [] {}, true, "USB Device is Not Ready!!\r\n"},
-        {"no image", [&] { RemoveImage(); }, false, "File access error. "},
+        {"device gone", [] {}, true, shown::kNotReady},
+        {"no image", [&] { RemoveImage(); }, false, shown::kFileAccessError},
         {"image a word short", [&] { WriteImage(0x0214, 0x1FFFFE); }, false,
-         "File version error. "},
-        {"image a word long", [&] { WriteImage(0x0214, 0x200002); }, false, "File version error. "},
-        {"other image version", [&] { WriteImage(0x0213); }, false, "File version error. "},
+         shown::kFileVersionError},
+        {"image a word long", [&] { WriteImage(0x0214, 0x200002); }, false,
+         shown::kFileVersionError},
+        {"other image version", [&] { WriteImage(0x0213); }, false, shown::kFileVersionError},
         {"staging file held open elsewhere",
          [&] {
              held = CreateFileA(m_folder.File("update_temp.bin").c_str(), GENERIC_WRITE, 0, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
              ASSERT_NE(INVALID_HANDLE_VALUE, held);
          },
-         false, "File access error. "},
+         false, shown::kFileAccessError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,7 +76,7 @@ TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
         m_device.Set({{"probe1", "0"}});
         c.prepare();
         UiWindow window;
-        ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+        ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
         if (c.deviceGoesAway)
             m_device.Set({{"probe1", "1"}});
 
@@ -89,7 +90,7 @@ TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
     }
     ExpectRunLogHolds({"version \"0214\", refused", "2097150 bytes", "2097154 bytes",
                        "2097152 bytes, version \"0213\", refused", "not opened",
-                       "File version error. "});
+                       shown::kFileVersionError});
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
 }
@@ -125,13 +126,13 @@ protected:
 
 TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
     UiWindow first;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", first));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, first));
     // The copy ends for the running updater before it looks for the capture application.
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
 
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_FALSE(CaptureOnTop());
-    ExpectScreen(first, "Ready.\r\n", "0211", true, true, true);
+    ExpectScreen(first, shown::kReady, "0211", true, true, true);
     ExitUpdater(first);
 }
 
@@ -164,14 +165,14 @@ TEST_F(CaptureTest, TheCaptureApplicationIsRaisedAndRestoredInsteadOfAStart) {
     PostMessageA(m_capture, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kGoneMs));
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ExitUpdater(window);
 }
 
 TEST_F(CaptureTest, ALongerTitleIsNotTheCaptureApplication) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(std::string(kCaptureWindowTitle) + " - clip01.mpg"));
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     EXPECT_FALSE(CaptureOnTop());
     ExitUpdater(window);
 }

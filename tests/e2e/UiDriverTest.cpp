@@ -135,9 +135,9 @@ TEST(EscapedTextTest, TypedEscapesStandForControlCharacters) {
         const char* typed;
         const char* text;
     } cases[] = {
-        {"Update OK.\\r\\n", "Update OK.\r\n"},
+        {"Line one.\\r\\n", "Line one.\r\n"},
         {"a\\tb\\\\c", "a\tb\\c"},
-        {"File access error. ", "File access error. "},
+        {"A blank at the end ", "A blank at the end "},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.text, uidriver::Unescape(c.typed));

@@ -13,18 +13,18 @@ using UpdateFlowTest = UpdaterFixture;
 
 TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+    ExpectScreen(window, shown::kReady, "0211", true, true, true);
 
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
-    ExpectScreen(window, "Update OK.\r\n", "0214", false, true, true);
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kFlashMs));
+    ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
     EXPECT_EQ(0, window.ReadProgress(IDC_PROGRESS));
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ExpectScreen(window, "Ready.\r\n", "0214", true, true, true);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+    ExpectScreen(window, shown::kReady, "0214", true, true, true);
     ExitUpdater(window);
     // Both runs are on record for the maker's support.
     ExpectRunLogHolds({"ZrcUpdater 2.1.4", "Windows ", "filters: Source \"ZrcSrc 2.10.0.31\"",
@@ -38,18 +38,18 @@ TEST_F(UpdateFlowTest, UpdatesFrom0211AndTheDeviceKeepsTheNewFirmware) {
 TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
     m_device.Set({{"flash_ms", "4000"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     const HWND update = GetDlgItem(window.Handle(), IDC_UPDATE);
     SetForegroundWindow(window.Handle());
 
     ASSERT_TRUE(window.PressKey(VK_TAB));
     ASSERT_TRUE(WaitUntil([&] { return window.FocusedControl() == update; }, kStartMs));
     ASSERT_TRUE(window.PressKey(VK_SPACE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kStartMs));
     // The pressed button is disabled now; the keyboard must still reach the dialog.
     const HWND focus = window.FocusedControl();
     EXPECT_TRUE(focus != nullptr && IsWindowEnabled(focus));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kFlashMs));
     EXPECT_EQ(GetDlgItem(window.Handle(), IDOK), window.FocusedControl());
     ASSERT_TRUE(window.PressKey(VK_RETURN));
     EXPECT_TRUE(m_programs.Last().WaitForExit(kGoneMs));
@@ -63,7 +63,7 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
                   {"splitter_version", "abc"},
                   {"sink_version", "ZrcSnk 2.10.0.31"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_ABOUT));
     UiWindow about = UiWindow::WaitFor(kAboutWindowTitle, kStartMs, window.ProcessId());
     ASSERT_TRUE(about.Exists());
@@ -89,17 +89,17 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
     ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
     EXPECT_TRUE(UiWindow::WaitGone(kAboutWindowTitle, kGoneMs, window.ProcessId()));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
-    ExpectScreen(window, "Ready.\r\n", "0211", true, true, true);
+    ExpectScreen(window, shown::kReady, "0211", true, true, true);
     ExitUpdater(window);
 }
 
 TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
     m_device.Set({{"fault_flash_fails", "1"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
 
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    const std::string failed = "Updating Flash... Done!\r\nUpdate NG.\r\n";
+    const std::string failed = shown::kFlashFailed;
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, failed, kFlashMs));
     ExpectScreen(window, failed, "0211", false, true, true);
     EXPECT_FALSE(StagingFileExists());
@@ -128,19 +128,18 @@ TEST_F(UpdateFlowTest, APowerLossMidFlashIsRecoveredByTheNextRun) {
     ASSERT_TRUE(CreateDirectoryA(m_folder.File("ZrcUpdater.log").c_str(), nullptr));
     m_device.Set({{"fault_power_loss", "1"}});
     UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(
-        window.WaitForText(IDC_STATUS, "Updating Flash... Done!\r\nUpdate NG.\r\n", kFlashMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kFlashFailed, kFlashMs));
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 
     // The half-written flash reads erased: shown as "****" and let through the gate.
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
-    ExpectScreen(window, "Ready.\r\n", "****", true, true, true);
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+    ExpectScreen(window, shown::kReady, "****", true, true, true);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
-    ExpectScreen(window, "Update OK.\r\n", "0214", false, true, true);
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kFlashMs));
+    ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 }
@@ -171,13 +170,13 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedWhileTheFlashRunsAndHonouredAfter)
     EXPECT_EQ(FALSE, queryEndSession());
     std::string text;
     EXPECT_TRUE(window.ReadText(IDC_STATUS, text));
-    EXPECT_EQ("Updating Flash... ", text);
+    EXPECT_EQ(shown::kUpdatingFlash, text);
     // A timer period into the run the device is still flashing. It is read once: the
     // device cannot record anything while its settings file is open elsewhere.
     ASSERT_TRUE(WaitUntil([&] { return window.ReadProgress(IDC_PROGRESS) > 0; }, kStartMs));
     EXPECT_EQ("running", m_device.Get("last_flash_status"));
 
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Update OK.\r\n", kFlashMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kFlashMs));
     EXPECT_FALSE(StagingFileExists());
     EXPECT_EQ(TRUE, queryEndSession());
     DWORD process = window.ProcessId();

@@ -25,9 +25,9 @@ void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
 }
 
 void UpdaterFixture::StartFlashing(UiWindow& window) {
-    ASSERT_NO_FATAL_FAILURE(StartShowing("Ready.\r\n", window));
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, "Updating Flash... ", kStartMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kStartMs));
 }
 
 void UpdaterFixture::ExpectEndsWithoutWindow(const ChildProcess& process) {

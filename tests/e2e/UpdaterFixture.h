@@ -14,6 +14,7 @@
 #include "FirmwareFiles.h"
 #include "Programs.h"
 #include "ScratchFolder.h"
+#include "ShownTexts.h"
 #include "SimDeviceState.h"
 #include "UiWindow.h"
 #include "UpdaterIdentity.h"

@@ -247,10 +247,10 @@ TEST(DialogTest, ControlWrappersDriveTheirControls) {
 
     dialog.edit.SetSel(0, -1);
     dialog.edit.Clear();
-    dialog.edit.ReplaceSel("Done!\r\n");
-    dialog.edit.ReplaceSel("Update OK.");
+    dialog.edit.ReplaceSel("First.\r\n");
+    dialog.edit.ReplaceSel("Second.");
     dialog.UpdateData(TRUE);
-    EXPECT_EQ("Done!\r\nUpdate OK.", dialog.text);
+    EXPECT_EQ("First.\r\nSecond.", dialog.text);
 
     dialog.start.EnableWindow(FALSE);
     EXPECT_FALSE(IsWindowEnabled(dialog.start.m_hWnd));

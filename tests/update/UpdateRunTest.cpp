@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "ShownTexts.h"
 #include "DialogRunner.h"
 #include "FirmwareFiles.h"
 #include "ImageCheck.h"
@@ -43,7 +44,7 @@ protected:
 
     // Opens the dialog and waits for the device check to let the update go ahead.
     void OpenReady(DialogRunner& dialog) {
-        ASSERT_TRUE(dialog.WaitForStatus("Ready.\r\n", 10000)) << dialog.ItemText(IDC_STATUS);
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, 10000)) << dialog.ItemText(IDC_STATUS);
         ASSERT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
     }
 
@@ -51,7 +52,7 @@ protected:
     void StartFlash(DialogRunner& dialog) {
         ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
         dialog.Click(IDC_UPDATE);
-        ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... ", kRunTimeoutMs));
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
     }
 
     // After every outcome Update stays disabled and About and Exit can be used.
@@ -62,7 +63,7 @@ protected:
     }
 
     static Log AfterUpdatePressed(const Log& log) {
-        auto start = std::find(log.begin(), log.end(), "Please wait...\r\n");
+        auto start = std::find(log.begin(), log.end(), shown::kPleaseWait);
         return start == log.end() ? Log{} : Log(start, log.end());
     }
 
@@ -134,7 +135,7 @@ struct EarlyStopCase {
     const char* newVersion; // null: the build's own
     bool deviceGoesAway;    // not ready when Update is pressed
     bool stagingHeldOpen;   // another process holds the staging file
-    const char* status;
+    std::string status;
     long long stagingSize; // what is on disk afterwards; -1: no file
 };
 
@@ -163,7 +164,7 @@ TEST_P(EarlyStopTest, StopsWithItsMessageAndNeverFlashes) {
     dialog.Click(IDC_UPDATE);
     EXPECT_TRUE(dialog.WaitForStatus(c.status, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
-              (Log{"Please wait...\r\n", "<clear>", c.status}));
+              (Log{shown::kPleaseWait, "<clear>", c.status}));
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
     else
@@ -174,19 +175,19 @@ TEST_P(EarlyStopTest, StopsWithItsMessageAndNeverFlashes) {
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, EarlyStopTest,
     testing::Values(EarlyStopCase{"DeviceNotReady", kImageSize, 0x0214, nullptr, true, false,
-                                  "USB Device is Not Ready!!\r\n", -1},
+                                  shown::kNotReady, -1},
                     EarlyStopCase{"ImageMissing", 0, 0, nullptr, false, false,
-                                  "File access error. ", -1},
+                                  shown::kFileAccessError, -1},
                     EarlyStopCase{"ImageOneByteShort", kImageSize - 1, 0x0214, nullptr, false,
-                                  false, "File version error. ", kStagingSize},
+                                  false, shown::kFileVersionError, kStagingSize},
                     EarlyStopCase{"ImageOneByteLong", kImageSize + 1, 0x0214, nullptr, false, false,
-                                  "File version error. ", kStagingSize},
+                                  shown::kFileVersionError, kStagingSize},
                     EarlyStopCase{"OtherVersion", kImageSize, 0x0213, nullptr, false, false,
-                                  "File version error. ", kStagingSize},
+                                  shown::kFileVersionError, kStagingSize},
                     EarlyStopCase{"VersionDiffersInLetterCase", kImageSize, 0x02AB, "02ab", false,
-                                  false, "File version error. ", kStagingSize},
+                                  false, shown::kFileVersionError, kStagingSize},
                     EarlyStopCase{"StagingFileHeldOpen", kImageSize, 0x0214, nullptr, false, true,
-                                  "File access error. ", -1}),
+                                  shown::kFileAccessError, -1}),
     [](const testing::TestParamInfo<EarlyStopCase>& info) { return info.param.name; });
 
 // --- Runs that flash -----------------------------------------------------------------
@@ -203,12 +204,12 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Click(IDC_UPDATE);
     {
         ForgedDoneStream forged(dialog.Window());
-        ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs))
             << dialog.ItemText(IDC_STATUS);
     }
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
-              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
-                   "Verifing Flash Version...\r\n", "<clear>", "Update OK.\r\n"}));
+              (Log{shown::kPleaseWait, "<clear>", shown::kUpdatingFlash, shown::kDone,
+                   shown::kVerifying, "<clear>", shown::kUpdateOk}));
     // The device got the staging file's path and the dialog's own window.
     EXPECT_EQ(m_device.Get("flash_count"), "1");
     EXPECT_EQ(m_device.Get("last_flash_path"), kStaging);
@@ -219,7 +220,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     EXPECT_EQ(m_device.Get("last_flash_window_valid"), "1");
     EXPECT_EQ(m_device.Get("source_overlaps"), "0");
     EXPECT_THAT(announced.Texts(),
-                testing::IsSupersetOf({"Ready.\r\n", "Updating Flash... ", "Update OK.\r\n"}));
+                testing::IsSupersetOf({shown::kReady, shown::kUpdatingFlash, shown::kUpdateOk}));
 
     // The bar goes from 0 to 100 and back to 0, and stays there once the progress timer is
     // gone. Steps before the end are the timer's, had the flash outlasted its period.
@@ -237,11 +238,11 @@ TEST_F(UpdateRunTest, FailedFlashSaysNgWithoutReadingTheVersionBack) {
     OpenReady(dialog);
 
     dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Updating Flash... Done!\r\nUpdate NG.\r\n", kRunTimeoutMs))
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kFlashFailed, kRunTimeoutMs))
         << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
-              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
-                   "Update NG.\r\n"}));
+              (Log{shown::kPleaseWait, "<clear>", shown::kUpdatingFlash, shown::kDone,
+                   shown::kUpdateNg}));
 }
 
 // A device that reports a successful flash but reads back anything but the new version.
@@ -265,11 +266,11 @@ TEST_P(ReadBackTest, AnythingButTheNewVersionIsNotGood) {
     m_device.Set({{c.fault, "1"}});
 
     dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus("Update NG.\r\n", kRunTimeoutMs))
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdateNg, kRunTimeoutMs))
         << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
-              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
-                   "Verifing Flash Version...\r\n", "<clear>", "Update NG.\r\n"}));
+              (Log{shown::kPleaseWait, "<clear>", shown::kUpdatingFlash, shown::kDone,
+                   shown::kVerifying, "<clear>", shown::kUpdateNg}));
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), c.shown);
     ExpectFinishedButtons(dialog);
 }
@@ -290,7 +291,7 @@ TEST_F(UpdateRunTest, ALostDoneMessageEndsTheRunAtTheNextTick) {
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
 
     dialog.Click(IDC_UPDATE);
-    EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs))
+    EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs))
         << dialog.ItemText(IDC_STATUS);
     ExpectFinishedButtons(dialog);
 }
@@ -305,7 +306,7 @@ TEST_F(UpdateRunTest, ProgressStepsUntilFullAndHoldsThereUntilTheEnd) {
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
     EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
 
-    ASSERT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs));
     std::vector<int> log = dialog.ProgressLog();
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log.front(), 0);
@@ -325,7 +326,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
     ASSERT_TRUE(dialog.Flush());
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Ready.\r\n");
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), shown::kReady);
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 
     ASSERT_NO_FATAL_FAILURE(StartFlash(dialog));
@@ -338,7 +339,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     };
     ForgedDoneStream forged(dialog.Window());
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDC_ABOUT, IDOK}));
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), shown::kUpdatingFlash);
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
@@ -348,19 +349,19 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
         EnableWindow(GetDlgItem(dialog.Window(), button), TRUE);
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDOK}));
     EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_EQ(dialog.ItemText(IDC_STATUS), "Updating Flash... ");
+    EXPECT_EQ(dialog.ItemText(IDC_STATUS), shown::kUpdatingFlash);
     // Held until the worker has finished, the dialog finds forged messages claiming success
     // queued ahead of the worker's own.
     dialog.Call([](TestUpdaterDlg&) {
         EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kRunTimeoutMs));
     });
 
-    const char verdict[] = "Updating Flash... Done!\r\nUpdate NG.\r\n";
+    const std::string verdict = shown::kFlashFailed;
     ASSERT_TRUE(dialog.WaitForStatus(verdict, kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE}));
     EXPECT_EQ(AfterUpdatePressed(dialog.StatusLog()),
-              (Log{"Please wait...\r\n", "<clear>", "Updating Flash... ", "Done!\r\n",
-                   "Update NG.\r\n"}));
+              (Log{shown::kPleaseWait, "<clear>", shown::kUpdatingFlash, shown::kDone,
+                   shown::kUpdateNg}));
     EXPECT_EQ(m_device.Get("flash_count"), "1");
     ExpectFinishedButtons(dialog);
 }
@@ -375,7 +376,7 @@ TEST_F(UpdateRunTest, StagingFileThatCannotBeDeletedLeavesTheVerdict) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    EXPECT_TRUE(dialog.WaitForStatus("Update OK.\r\n", kRunTimeoutMs));
+    EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs));
     EXPECT_TRUE(dialog.IsOpen());
     ExpectFinishedButtons(dialog);
     CloseHandle(held);

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Checks that scripts/demo.sh waits for every text with which an update attempt can end:
+# its RUN_ENDS list names each kRunEnd text of app/UpdaterMessages.h. One it did not know
+# would keep the demo waiting for its whole timeout.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+ends=$(LC_ALL=C sed -n 's/.*constexpr char \(kRunEnd[A-Za-z]*\)\[\].*/\1/p' "$root/app/UpdaterMessages.h")
+if [ -z "$ends" ]; then
+    echo "no kRunEnd text found in app/UpdaterMessages.h" >&2
+    exit 1
+fi
+waited=$(sed -n '/^RUN_ENDS=(/,/)$/p' "$root/scripts/demo.sh")
+missing=0
+for end in $ends; do
+    if ! LC_ALL=C grep -q "\<$end\>" <<<"$waited"; then
+        echo "scripts/demo.sh does not wait for $end" >&2
+        missing=1
+    fi
+done
+[ "$missing" -eq 0 ] && echo "scripts/demo.sh waits for every end of an update attempt:" $ends
+exit "$missing"
