@@ -9,8 +9,19 @@ int main(int argc, char** argv) {
     if (argc != 3) {
         return 2;
     }
-    HANDLE file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // The test looks for the hold by opening the file itself: a moment's collision with
+    // that look is tried again.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 1000 && file == INVALID_HANDLE_VALUE; ++attempt) {
+        file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) {
+            return 1;
+        }
+        if (file == INVALID_HANDLE_VALUE) {
+            Sleep(10);
+        }
+    }
     if (file == INVALID_HANDLE_VALUE) {
         return 1;
     }
