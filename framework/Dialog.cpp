@@ -18,34 +18,14 @@ INT_PTR CDialog::DoModal() {
     if (m_hWnd)
         return -1;
     RegisterControlClasses();
-    m_modal = true;
-    m_endCode = -1;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
-                                     m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr,
-                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
-    m_modal = false;
-    return result;
-}
-
-BOOL CDialog::Create() {
-    if (m_hWnd)
-        return FALSE;
-    RegisterControlClasses();
-    m_modal = false;
-    m_endCode = -1;
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
-                              m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
+                           m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc,
+                           reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::EndDialog(int result) {
-    m_endCode = result;
-    if (!m_hWnd)
-        return;
-    if (m_modal)
+    if (m_hWnd)
         ::EndDialog(m_hWnd, result);
-    else
-        DestroyWindow(m_hWnd);
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -1,6 +1,6 @@
-// CDialog: a dialog from a resource template of the program, run modally (DoModal) or
-// modeless (Create). Its window's messages go through the message map of the derived
-// class, then through CDialog's own: IDOK runs OnOK; IDCANCEL (Escape, the Cancel
+// CDialog: a dialog from a resource template of the program, run modally (DoModal). Its
+// window's messages go through the message map of the derived class, then through
+// CDialog's own: IDOK runs OnOK; IDCANCEL (Escape, the Cancel
 // button) and WM_CLOSE (the close box, the system menu's Close, Alt+F4) run OnCancel.
 // A derived class can refuse to close by overriding OnCancel.
 #pragma once
@@ -17,13 +17,8 @@ public:
     // Runs the dialog until EndDialog; returns the end code, or -1 when the dialog
     // could not be created.
     virtual INT_PTR DoModal();
-    // Creates the dialog modeless and returns at once; non-zero on success. EndDialog
-    // then destroys the window.
-    BOOL Create();
+    // Ends the dialog: DoModal returns `result`.
     void EndDialog(int result);
-
-    // The end code given to EndDialog; -1 before the dialog ended.
-    int GetEndCode() const { return m_endCode; }
 
 protected:
     // Runs the initial exchange (members into controls). TRUE lets the dialog set the
@@ -41,6 +36,4 @@ private:
 
     UINT m_templateId;
     CWnd* m_pParentWnd;
-    bool m_modal = false;
-    int m_endCode = -1;
 };

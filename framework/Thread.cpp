@@ -18,7 +18,7 @@ unsigned __stdcall CWinThread::ThreadEntry(void* self) {
 
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT stackSize,
                            DWORD flags, LPSECURITY_ATTRIBUTES security) {
-    if (!proc)
+    if (!proc || flags != 0)
         return nullptr;
     auto* thread = new (std::nothrow) CWinThread(proc, param);
     if (!thread)
@@ -36,7 +36,6 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority, UINT
     thread->m_nThreadID = id;
     if (priority != THREAD_PRIORITY_NORMAL)
         SetThreadPriority(thread->m_hThread, priority);
-    if (!(flags & CREATE_SUSPENDED))
-        ::ResumeThread(thread->m_hThread);
+    ::ResumeThread(thread->m_hThread);
     return thread;
 }

@@ -7,15 +7,11 @@
 typedef UINT (*AFX_THREADPROC)(LPVOID param);
 
 // The running thread. It deletes itself when the thread's function has returned, so
-// a caller keeps the pointer only while it knows the thread still runs (or was
-// created suspended and has not been resumed yet).
+// a caller keeps the pointer only while it knows the thread still runs.
 class CWinThread {
 public:
     CWinThread(const CWinThread&) = delete;
     CWinThread& operator=(const CWinThread&) = delete;
-
-    // Starts a thread created with CREATE_SUSPENDED; the previous suspend count.
-    DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
 
     HANDLE m_hThread = nullptr;
     DWORD m_nThreadID = 0;
@@ -31,8 +27,8 @@ private:
     LPVOID m_pThreadParams;
 };
 
-// Starts proc(param) on a new thread with the given priority (0: normal), stack size
-// (0: the default), creation flags (0 or CREATE_SUSPENDED) and security attributes.
-// Null when no thread could be created.
+// Starts proc(param) on a new thread at once, with the given priority (0: normal), stack
+// size (0: the default) and security attributes. Null when no thread could be created,
+// and for creation flags other than 0, which nothing here needs.
 CWinThread* AfxBeginThread(AFX_THREADPROC proc, LPVOID param, int priority = 0, UINT stackSize = 0,
                            DWORD flags = 0, LPSECURITY_ATTRIBUTES security = nullptr);

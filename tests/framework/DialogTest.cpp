@@ -222,47 +222,33 @@ TEST(DialogTest, ModalDialogOverAParentIsOwnedByItAndDisablesIt) {
     EXPECT_FALSE(parentEnabled);
 }
 
-TEST(DialogTest, ModelessDialogIsDestroyedByEndDialog) {
-    TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-    ASSERT_NE(nullptr, dialog.m_hWnd);
-    HWND hwnd = dialog.m_hWnd;
-    dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_CLICKED));
-    dialog.SendMessage(WM_SYSCOMMAND, SC_CLOSE);
-    EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_EQ(nullptr, dialog.m_hWnd);
-    EXPECT_EQ(IDCANCEL, dialog.GetEndCode());
-    EXPECT_EQ((std::vector<std::string>{"OnStart", "OnCancel"}), dialog.calls);
-    EXPECT_EQ(1, dialog.postNcDestroyCount);
-}
-
 TEST(DialogTest, ControlWrappersDriveTheirControls) {
     TestDialog dialog;
-    ASSERT_TRUE(dialog.Create());
-
-    dialog.progress.SetStep(1);
-    dialog.progress.SetPos(99);
-    dialog.progress.StepIt();
-    EXPECT_EQ(100, dialog.progress.GetPos());
-
-    dialog.edit.SetSel(0, -1);
-    dialog.edit.Clear();
-    dialog.edit.ReplaceSel("First.\r\n");
-    dialog.edit.ReplaceSel("Second.");
-    dialog.UpdateData(TRUE);
-    EXPECT_EQ("First.\r\nSecond.", dialog.text);
-
-    dialog.start.EnableWindow(FALSE);
-    EXPECT_FALSE(IsWindowEnabled(dialog.start.m_hWnd));
-
     CFont font;
     EXPECT_TRUE(font.CreateFont(15, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 DEFAULT_PITCH | FF_DONTCARE, nullptr));
-    dialog.start.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.m_hObject), TRUE);
-    EXPECT_EQ(reinterpret_cast<LRESULT>(font.m_hObject), dialog.start.SendMessage(WM_GETFONT));
+    dialog.script = [&](TestDialog& d) {
+        d.progress.SetStep(1);
+        d.progress.SetPos(99);
+        d.progress.StepIt();
+        EXPECT_EQ(100, d.progress.GetPos());
 
-    DestroyWindow(dialog.m_hWnd);
+        d.edit.SetSel(0, -1);
+        d.edit.Clear();
+        d.edit.ReplaceSel("First.\r\n");
+        d.edit.ReplaceSel("Second.");
+        d.UpdateData(TRUE);
+        EXPECT_EQ("First.\r\nSecond.", d.text);
+
+        d.start.EnableWindow(FALSE);
+        EXPECT_FALSE(IsWindowEnabled(d.start.m_hWnd));
+
+        d.start.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.m_hObject), TRUE);
+        EXPECT_EQ(reinterpret_cast<LRESULT>(font.m_hObject), d.start.SendMessage(WM_GETFONT));
+        PostOk(d);
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_EQ(1, dialog.postNcDestroyCount);
 }
 

@@ -1,5 +1,6 @@
-// AfxBeginThread: the function runs with its parameter on another thread, its result is
-// the thread's exit code, and the thread object is gone when the thread has ended.
+// AfxBeginThread: the function runs at once with its parameter on another thread, its
+// result is the thread's exit code, and the thread object is gone when the thread has
+// ended.
 #include <gtest/gtest.h>
 
 #include "Thread.h"
@@ -7,52 +8,41 @@
 namespace {
 
 struct Work {
-    DWORD callerThread = 0;
+    HANDLE release = nullptr; // the worker waits for it, so its handle can be taken first
     DWORD workerThread = 0;
-    UINT result = 0;
 };
 
 UINT DoWork(LPVOID param) {
     auto* work = static_cast<Work*>(param);
     work->workerThread = GetCurrentThreadId();
-    return work->result;
+    WaitForSingleObject(work->release, 10000);
+    return 0x1234;
 }
 
-TEST(ThreadTest, RunsTheFunctionAndEndsWithItsResult) {
+TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
     Work work;
-    work.callerThread = GetCurrentThreadId();
-    work.result = 0x1234;
+    work.release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
-    CWinThread* thread = AfxBeginThread(DoWork, &work, 0, 0, CREATE_SUSPENDED, nullptr);
+    CWinThread* thread = AfxBeginThread(DoWork, &work);
     ASSERT_NE(nullptr, thread);
     HANDLE objectHandle = thread->m_hThread;
     HANDLE ours = nullptr;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), objectHandle, GetCurrentProcess(), &ours, 0,
                                 FALSE, DUPLICATE_SAME_ACCESS));
-    DWORD threadId = thread->m_nThreadID;
-    thread->ResumeThread();
+    const DWORD threadId = thread->m_nThreadID;
+    SetEvent(work.release);
 
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ours, 10000));
     DWORD exitCode = 0;
     EXPECT_TRUE(GetExitCodeThread(ours, &exitCode));
     EXPECT_EQ(0x1234u, exitCode);
     EXPECT_EQ(threadId, work.workerThread);
-    EXPECT_NE(work.callerThread, work.workerThread);
+    EXPECT_NE(GetCurrentThreadId(), work.workerThread);
     // The object closed its handle when it deleted itself.
     DWORD flags = 0;
     EXPECT_FALSE(GetHandleInformation(objectHandle, &flags));
     CloseHandle(ours);
-}
-
-UINT SignalEvent(LPVOID event) {
-    return SetEvent(static_cast<HANDLE>(event)) ? 7 : 0;
-}
-
-TEST(ThreadTest, StartsAtOnceWithoutFlags) {
-    HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    EXPECT_NE(nullptr, AfxBeginThread(SignalEvent, done));
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 10000));
-    CloseHandle(done);
+    CloseHandle(work.release);
 }
 
 } // namespace
