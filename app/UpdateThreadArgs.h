@@ -8,12 +8,14 @@
 #include <atomic>
 #include <cstddef>
 
+#include "StagingFile.h"
+
 // Keeps the handle at offset 260 in the 64-bit build too, so both builds hand the
 // filter the same leading fields.
 #pragma pack(push, 4)
 struct UpdateThreadArgs {
-    char szStagingPath[MAX_PATH]; // NUL-terminated path of the staging file
-    HWND hNotifyWnd;              // the dialog that receives WM_UPDATE_DONE
+    char szStagingPath[PATH_BUFFER_LENGTH]; // NUL-terminated path of the staging file
+    HWND hNotifyWnd;                        // the dialog that receives WM_UPDATE_DONE
 };
 #pragma pack(pop)
 

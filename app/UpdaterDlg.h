@@ -27,6 +27,7 @@
 #include "DeviceLink.h"
 #include "RunLog.h"
 #include "RunState.h"
+#include "StagingFile.h"
 #include "ScreenReader.h"
 #include "UpdaterIdentity.h"
 #include "UpdaterMessages.h"
@@ -93,8 +94,8 @@ protected:
     DWORD m_dwSourceWord = 0;
     // The link the dialog holds: only while it opens and during a single command.
     CDeviceLink* m_pLink = nullptr;
-    char m_szFirmwarePath[MAX_PATH] = {};
-    char m_szStagingPath[MAX_PATH] = {};
+    char m_szFirmwarePath[PATH_BUFFER_LENGTH] = {};
+    char m_szStagingPath[PATH_BUFFER_LENGTH] = {};
     // Read when the dialog opens, shown by the About box.
     DWORD m_dwMicrocodeVersion = 0;
     FilterVersionBlock m_filterVersions = {};

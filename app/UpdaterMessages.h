@@ -9,7 +9,8 @@
 
 // The device check, run once a second after the dialog opened.
 inline constexpr char kStatusDeviceCheck[] = "Device Check.. ";
-inline constexpr char kStatusCheckingFlash[] = "OK. \r\nGetting Flash Version..\r\nPlease wait 10 seconds..";
+inline constexpr char kStatusCheckingFlash[] =
+    "OK. \r\nGetting Flash Version..\r\nPlease wait 10 seconds..";
 // Follows kStatusDeviceCheck on a line of its own.
 inline constexpr char kStatusCheckNotReady[] = "\r\n" ZRC_NOT_READY;
 inline constexpr char kStatusReady[] = "Ready.\r\n";

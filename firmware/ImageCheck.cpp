@@ -21,7 +21,8 @@ bool ReadTrailer(CFile& image, unsigned char (&trailer)[4]) {
 
 } // namespace
 
-ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
+ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[PATH_BUFFER_LENGTH],
+                                  char (&stagingPath)[PATH_BUFFER_LENGTH],
                                   const char* expectedVersion, ImageFacts* facts) {
     ImageFacts learnt;
     ImageFacts& known = facts ? *facts : learnt;

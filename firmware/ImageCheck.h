@@ -1,6 +1,7 @@
 #pragma once
 // Opening, converting and judging the firmware image, as one step of the update run.
 #include "File.h"
+#include "StagingFile.h"
 
 // The image's file object: created closed at program start, destroyed (and set to null)
 // by its first use, so the image is read at most once per program run.
@@ -29,5 +30,6 @@ struct ImageFacts {
 // (case-sensitive), it is exactly 0x200000 bytes long, and the staging file then reads
 // back as written (see StagingFileMatches: this may wait up to about two seconds).
 // Fills `facts`, when given, as far as the image was read.
-ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[260], char (&stagingPath)[260],
+ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[PATH_BUFFER_LENGTH],
+                                  char (&stagingPath)[PATH_BUFFER_LENGTH],
                                   const char* expectedVersion, ImageFacts* facts = nullptr);

@@ -76,7 +76,8 @@ void StagingDigest::Add(const unsigned char* bytes, std::size_t count) {
     m_sumOfSums = sumOfSums;
 }
 
-bool BuildStagingFile(CFile& image, char (&stagingPath)[260], StagingDigest& written) {
+bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
+                      StagingDigest& written) {
     std::snprintf(stagingPath, sizeof stagingPath, "%s", STAGING_FILE_PATH);
     written = StagingDigest();
     // A file left there, or a hard or symbolic link that would carry the records into

@@ -9,6 +9,9 @@
 inline constexpr ULONGLONG FIRMWARE_IMAGE_LENGTH = 0x200000;
 inline constexpr ULONGLONG STAGING_FILE_LENGTH = 0x400000;
 inline constexpr char STAGING_FILE_PATH[] = ".\\update_temp.bin";
+// The length of the program's path buffers, terminator included: the image's and the
+// staging file's, and the staging path the flash worker hands to the device.
+inline constexpr std::size_t PATH_BUFFER_LENGTH = 260;
 
 // A short summary of a staging file's bytes, taken as little-endian 32-bit words: their
 // sum and the sum of their running sums, both modulo 2^64. A change to any one word, and
@@ -37,7 +40,8 @@ private:
 // created (something appeared there meanwhile, say), or when a read, write or seek fails
 // (what was written is removed), so that no stale or partial staging file is ever taken
 // for a good one.
-bool BuildStagingFile(CFile& image, char (&stagingPath)[260], StagingDigest& written);
+bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
+                      StagingDigest& written);
 
 // Reopens the staging file for reading, waiting up to about two seconds while another
 // program (a virus scanner, an indexer) holds it, and reads it through while others may
