@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -39,6 +40,9 @@ const SimSettingInfo kKnownSettings[] = {
     {"last_flash_status", "", "recorded: status of the last flash"},
     {"source_overlaps", "0", "recorded: Source filters made while another held the device"},
 };
+
+const char* const kRoleNames[] = {"source", "splitter", "sink"};
+static_assert(std::size(kRoleNames) == kFilterRoleCount);
 
 const SimSettingInfo* FindKnown(const std::string& key) {
     for (const SimSettingInfo& info : kKnownSettings) {
@@ -144,6 +148,18 @@ void SimSettings::SetHex(const std::string& key, DWORD value) {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%08lx", static_cast<unsigned long>(value));
     Set(key, text);
+}
+
+const char* SimRoleName(FilterRole role) {
+    return kRoleNames[RoleIndex(role)];
+}
+
+std::string SimVersionKey(FilterRole role) {
+    return std::string(SimRoleName(role)) + "_version";
+}
+
+std::string SimNoFilterKey(FilterRole role) {
+    return std::string("fault_no_") + SimRoleName(role);
 }
 
 bool SimSettings::IsKnownKey(const std::string& key) {

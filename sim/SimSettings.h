@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include <VendorFilters.h>
+
 struct SimSettingInfo {
     const char* key;
     const char* defaultValue;
@@ -44,6 +46,13 @@ private:
     std::wstring m_folder;
     std::map<std::string, std::string> m_values;
 };
+
+// The keys of a filter role's settings: its version text, and the fault that keeps its
+// filter from being made.
+std::string SimVersionKey(FilterRole role);
+std::string SimNoFilterKey(FilterRole role);
+// How the settings and the tool name a filter role ("source").
+const char* SimRoleName(FilterRole role);
 
 // Parses decimal or 0x-prefixed hexadecimal text; false when the text is neither.
 bool ParseSimNumber(const std::string& text, DWORD* value);
