@@ -1,6 +1,7 @@
 #include "SimSettings.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <utility>
@@ -128,11 +129,13 @@ bool SimSettings::Save() const {
 }
 
 std::string SimSettings::Get(const std::string& key) const {
-    auto found = m_values.find(key);
-    if (found != m_values.end())
-        return found->second;
     const SimSettingInfo* info = FindKnown(key);
-    return info ? info->defaultValue : "";
+    if (!info) {
+        std::fprintf(stderr, "zrcsim: the simulator reads an unknown setting: %s\n", key.c_str());
+        std::abort();
+    }
+    auto found = m_values.find(key);
+    return found != m_values.end() ? found->second : info->defaultValue;
 }
 
 DWORD SimSettings::GetNumber(const std::string& key) const {

@@ -28,6 +28,9 @@ public:
     // Forgets every set key: all keys read their defaults again.
     void Clear() { m_values.clear(); }
 
+    // The key's value, else its default. The key must be known: an unknown one is a
+    // misspelling in the simulator, which stops the process with a message rather than
+    // read a default that no setting has.
     std::string Get(const std::string& key) const;
     // A value written in decimal or as 0x-prefixed hexadecimal; 0 when it is neither.
     DWORD GetNumber(const std::string& key) const;
