@@ -22,43 +22,42 @@ public:
     PrivateInterface& operator=(const PrivateInterface&) = delete;
 
     I* Get() const { return m_p; }
-    const auto* Methods() const { return m_p->lpVtbl; }
 
 private:
     I* m_p = nullptr;
 };
 
-// Copies a filter's version text into its field, cut to fit with its terminator.
-// A filter that reports success but gives no text fails like a negative status.
-template <typename I>
-bool CopyVersionText(IBaseFilter* pFilter, REFIID iid, char (&field)[VERSION_TEXT_SIZE]) {
-    PrivateInterface<I> priv(pFilter, iid);
-    if (!priv.Get())
+// Copies the version text of the role's filter into its field of pBlock, cut to fit
+// with its terminator. A filter that reports success but gives no text fails like a
+// negative status.
+bool CopyVersionText(const VendorFilter& role, IBaseFilter* pFilter, FilterVersionBlock* pBlock) {
+    // Every COM interface begins with IUnknown's three methods.
+    IUnknown* pPrivate = nullptr;
+    if (FAILED(pFilter->QueryInterface(role.privateId, reinterpret_cast<void**>(&pPrivate))) ||
+        !pPrivate)
         return false;
     char* text = nullptr;
-    if (FAILED(priv.Methods()->GetVersionString(priv.Get(), &text)) || !text)
-        return false;
-    std::size_t length = 0;
-    while (length < VERSION_TEXT_SIZE - 1 && text[length] != '\0')
-        ++length;
-    for (std::size_t i = 0; i < length; ++i)
-        field[i] = text[i];
-    field[length] = '\0';
-    return true;
+    const bool gotText = SUCCEEDED(role.getVersionString(pPrivate, &text)) && text;
+    if (gotText) {
+        char(&field)[VERSION_TEXT_SIZE] = pBlock->*role.versionText;
+        std::size_t length = 0;
+        while (length < VERSION_TEXT_SIZE - 1 && text[length] != '\0')
+            ++length;
+        for (std::size_t i = 0; i < length; ++i)
+            field[i] = text[i];
+        field[length] = '\0';
+    }
+    pPrivate->Release();
+    return gotText;
 }
 
-int GetFilterVersions(IBaseFilter* pSource, IBaseFilter* pSplitter, IBaseFilter* pSink,
-                      FilterVersionBlock* pBlock) {
+int GetFilterVersions(IBaseFilter* const (&filters)[kFilterRoleCount], FilterVersionBlock* pBlock) {
     if (!pBlock)
         return 0;
-    if (pSource &&
-        !CopyVersionText<ISourcePrivate>(pSource, IID_ISourcePrivate, pBlock->szSourceVersion))
-        return 0;
-    if (pSplitter && !CopyVersionText<ISplitterPrivate>(pSplitter, IID_ISplitterPrivate,
-                                                        pBlock->szSplitterVersion))
-        return 0;
-    if (pSink && !CopyVersionText<ISinkPrivate>(pSink, IID_ISinkPrivate, pBlock->szSinkVersion))
-        return 0;
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        if (filters[i] && !CopyVersionText(kVendorFilters[i], filters[i], pBlock))
+            return 0;
+    }
     return 1;
 }
 
@@ -77,7 +76,7 @@ int CheckReady(ISourcePrivate* pSource) {
 int RunSourceCommand(IBaseFilter* pFilter, int nCode, void* pArg) {
     if (!pFilter)
         return 0;
-    PrivateInterface<ISourcePrivate> priv(pFilter, IID_ISourcePrivate);
+    PrivateInterface<ISourcePrivate> priv(pFilter, VendorFilterOf(FilterRole::Source).privateId);
     ISourcePrivate* pSource = priv.Get();
     if (!pSource)
         return 0;
@@ -113,8 +112,7 @@ int RunSourceCommand(IBaseFilter* pFilter, int nCode, void* pArg) {
 
 } // namespace
 
-int RunDeviceCommand(IBaseFilter* pSource, IBaseFilter* pSplitter, IBaseFilter* pSink, int nCode,
-                     void* pArg) {
+int RunDeviceCommand(IBaseFilter* const (&filters)[kFilterRoleCount], int nCode, void* pArg) {
     switch (nCode) {
     case CMD_QUERY_SOURCE_WORD:
     case CMD_CHECK_READY:
@@ -123,9 +121,9 @@ int RunDeviceCommand(IBaseFilter* pSource, IBaseFilter* pSplitter, IBaseFilter* 
     case CMD_SET_SOURCE_BYTE:
     case CMD_FLASH_UPDATE:
     case CMD_READ_FLASH_VERSION:
-        return RunSourceCommand(pSource, nCode, pArg);
+        return RunSourceCommand(filters[RoleIndex(FilterRole::Source)], nCode, pArg);
     case CMD_GET_FILTER_VERSIONS:
-        return GetFilterVersions(pSource, pSplitter, pSink, static_cast<FilterVersionBlock*>(pArg));
+        return GetFilterVersions(filters, static_cast<FilterVersionBlock*>(pArg));
     default:
         return 0;
     }

@@ -5,7 +5,6 @@
 #include <uuids.h>
 
 #include "DeviceCommands.h"
-#include "VendorInterfaces.h"
 
 namespace {
 
@@ -21,6 +20,29 @@ bool ConvertName(const char* szName, WCHAR (&wszName)[kNameBufferSize]) {
     return true;
 }
 
+// The filters of each configuration, and the one that Close releases until its count
+// is 0; the others get one release.
+struct LinkConfig {
+    int config;
+    bool holds[kFilterRoleCount]; // by role
+    FilterRole dropped;
+};
+
+constexpr LinkConfig kConfigs[] = {
+    {CONFIG_SINK, {false, false, true}, FilterRole::Sink},
+    {CONFIG_SPLITTER, {false, true, false}, FilterRole::Splitter},
+    {CONFIG_SOURCE_SPLITTER, {true, true, false}, FilterRole::Splitter},
+};
+
+// The configuration nConfig, or null for an unknown one.
+const LinkConfig* FindConfig(int nConfig) {
+    for (const LinkConfig& config : kConfigs) {
+        if (config.config == nConfig)
+            return &config;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CGraphDeviceLink::~CGraphDeviceLink() {
@@ -28,7 +50,8 @@ CGraphDeviceLink::~CGraphDeviceLink() {
 }
 
 int CGraphDeviceLink::Open(int nConfig, int /*nReserved*/) {
-    if (nConfig != CONFIG_SINK && nConfig != CONFIG_SPLITTER && nConfig != CONFIG_SOURCE_SPLITTER)
+    const LinkConfig* config = FindConfig(nConfig);
+    if (!config)
         return 0;
     if (m_pGraph)
         Close();
@@ -39,37 +62,28 @@ int CGraphDeviceLink::Open(int nConfig, int /*nReserved*/) {
         return 0;
     }
 
-    if (nConfig == CONFIG_SINK) {
-        if (FAILED(AddVendorFilter(CLSID_ZrcSink, kSinkFilterName)))
-            return OPEN_NO_SINK;
-        m_pSink = FindFilter(kSinkFilterName);
-    }
-    if (nConfig == CONFIG_SOURCE_SPLITTER) {
-        if (FAILED(AddVendorFilter(CLSID_ZrcSource, kSourceFilterName)))
-            return OPEN_NO_SOURCE;
-        m_pSource = FindFilter(kSourceFilterName);
-    }
-    if (nConfig == CONFIG_SPLITTER || nConfig == CONFIG_SOURCE_SPLITTER) {
-        if (FAILED(AddVendorFilter(CLSID_ZrcSplitter, kSplitterFilterName)))
-            return OPEN_NO_SPLITTER;
-        m_pSplitter = FindFilter(kSplitterFilterName);
+    // In table order, which puts the Source filter before the Splitter.
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        if (!config->holds[i])
+            continue;
+        const VendorFilter& filter = kVendorFilters[i];
+        if (FAILED(AddVendorFilter(filter.classId, filter.graphName)))
+            return filter.openFailure;
+        m_pFilters[i] = FindFilter(filter.graphName);
     }
     m_nConfig = nConfig;
     return 1;
 }
 
 void CGraphDeviceLink::Close() {
-    if (m_pGraph) {
-        if (m_nConfig == CONFIG_SINK)
-            DropFilter(m_pSink);
-        else if (m_nConfig == CONFIG_SPLITTER || m_nConfig == CONFIG_SOURCE_SPLITTER)
-            DropFilter(m_pSplitter);
-    }
-    // The Source filter, and the filters of a partly opened link, are still referenced
-    // here; a reopen would otherwise overwrite their slots and leak them.
-    ReleaseSlot(m_pSource);
-    ReleaseSlot(m_pSplitter);
-    ReleaseSlot(m_pSink);
+    // Only a link that opened completely has a configuration.
+    const LinkConfig* config = FindConfig(m_nConfig);
+    if (m_pGraph && config)
+        DropFilter(m_pFilters[RoleIndex(config->dropped)]);
+    // The other filters, and those of a partly opened link, are still referenced here; a
+    // reopen would otherwise overwrite their slots and leak them.
+    for (IBaseFilter*& pSlot : m_pFilters)
+        ReleaseSlot(pSlot);
     if (m_pGraph) {
         m_pGraph->Release();
         m_pGraph = nullptr;
@@ -78,23 +92,24 @@ void CGraphDeviceLink::Close() {
 }
 
 int CGraphDeviceLink::Command(int nCode, void* pArg) {
-    return RunDeviceCommand(m_pSource, m_pSplitter, m_pSink, nCode, pArg);
+    return RunDeviceCommand(m_pFilters, nCode, pArg);
 }
 
 int CGraphDeviceLink::ShowPropertyPages(int nCode, void* pArg) {
     if (nCode != 2)
         return 0;
-    if (!m_pSource)
+    IBaseFilter* pSource = m_pFilters[RoleIndex(FilterRole::Source)];
+    if (!pSource)
         return 1;
     ISpecifyPropertyPages* pPages = nullptr;
-    if (FAILED(m_pSource->QueryInterface(IID_ISpecifyPropertyPages,
-                                         reinterpret_cast<void**>(&pPages))) ||
+    if (FAILED(pSource->QueryInterface(IID_ISpecifyPropertyPages,
+                                       reinterpret_cast<void**>(&pPages))) ||
         !pPages)
         return 1;
 
     CAUUID pageList = {};
     if (SUCCEEDED(pPages->GetPages(&pageList))) {
-        IUnknown* pObject = m_pSource;
+        IUnknown* pObject = pSource;
         OleCreatePropertyFrame(static_cast<HWND>(pArg), 30, 30, nullptr, 1, &pObject,
                                pageList.cElems, pageList.pElems, 0, 0, nullptr);
         CoTaskMemFree(pageList.pElems);

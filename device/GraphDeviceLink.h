@@ -1,13 +1,9 @@
 #pragma once
-// The device link over a real filter graph manager. Each filter slot is null or holds
-// one reference owned by the link. The graph is only a container: its filters are
-// never connected and it is never run.
+// The device link over a real filter graph manager. Each filter slot, one per role of
+// kVendorFilters, is null or holds one reference owned by the link. The graph is only a container:
+// its filters are never connected and it is never run.
 #include "DeviceLink.h"
-
-// Open results for a filter that cannot be created or added.
-inline constexpr int OPEN_NO_SINK = 10;
-inline constexpr int OPEN_NO_SOURCE = 2;
-inline constexpr int OPEN_NO_SPLITTER = 3;
+#include "VendorFilters.h"
 
 class CGraphDeviceLink : public CDeviceLink {
 public:
@@ -29,9 +25,7 @@ protected:
     // until a release no longer lowers the count (a filter that never reports 0).
     void DropFilter(IBaseFilter*& pSlot);
 
-    IBaseFilter* m_pSource = nullptr;
-    IBaseFilter* m_pSink = nullptr;
-    IBaseFilter* m_pSplitter = nullptr;
+    IBaseFilter* m_pFilters[kFilterRoleCount] = {};
 
 private:
     // Gives up the link's one reference to a filter that Close leaves in its slot.

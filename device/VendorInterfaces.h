@@ -1,6 +1,6 @@
 #pragma once
-// The private COM interfaces of the device maker's three DirectShow filters, and the
-// filters' class identifiers and graph names.
+// The private COM interfaces of the device maker's three DirectShow filters. Their
+// identifiers and graph names are in VendorFilters.h.
 //
 // The maker publishes no headers, only the method slots: each interface is declared
 // here as its method table, slot by slot, with the slots the updater never calls
@@ -13,34 +13,6 @@
 
 // A vendor method the updater never calls; it only keeps the later slots in place.
 using VendorSlot = void*;
-
-// --- Class identifiers and graph names ---------------------------------------------
-
-// {93AB6DE5-D9D3-48F1-9420-AD59FE222141}
-inline constexpr CLSID CLSID_ZrcSource = {
-    0x93ab6de5, 0xd9d3, 0x48f1, {0x94, 0x20, 0xad, 0x59, 0xfe, 0x22, 0x21, 0x41}};
-// {A85D2024-0EDF-4C77-A840-CABBA74DC621}
-inline constexpr CLSID CLSID_ZrcSplitter = {
-    0xa85d2024, 0x0edf, 0x4c77, {0xa8, 0x40, 0xca, 0xbb, 0xa7, 0x4d, 0xc6, 0x21}};
-// {276CDFA2-A951-11D6-99BC-00A0CCDA34F4}
-inline constexpr CLSID CLSID_ZrcSink = {
-    0x276cdfa2, 0xa951, 0x11d6, {0x99, 0xbc, 0x00, 0xa0, 0xcc, 0xda, 0x34, 0xf4}};
-
-inline constexpr char kSourceFilterName[] = "Tavo ZRC Source";
-inline constexpr char kSplitterFilterName[] = "Quillon Micro USB-DVR Splitter";
-inline constexpr char kSinkFilterName[] = "Tavo ZRC Sink";
-
-// --- Interface identifiers ---------------------------------------------------------
-
-// {41BE36E1-A949-11D6-99BC-00A0CCDA34F4}
-inline constexpr IID IID_ISourcePrivate = {
-    0x41be36e1, 0xa949, 0x11d6, {0x99, 0xbc, 0x00, 0xa0, 0xcc, 0xda, 0x34, 0xf4}};
-// {97C187A1-A957-11D6-99BC-00A0CCDA34F4}
-inline constexpr IID IID_ISplitterPrivate = {
-    0x97c187a1, 0xa957, 0x11d6, {0x99, 0xbc, 0x00, 0xa0, 0xcc, 0xda, 0x34, 0xf4}};
-// {276CDFA1-A951-11D6-99BC-00A0CCDA34F4}
-inline constexpr IID IID_ISinkPrivate = {
-    0x276cdfa1, 0xa951, 0x11d6, {0x99, 0xbc, 0x00, 0xa0, 0xcc, 0xda, 0x34, 0xf4}};
 
 // --- Method tables -----------------------------------------------------------------
 // Each method takes the interface pointer first, with the platform's COM calling
@@ -98,6 +70,13 @@ struct ISinkPrivateVtbl {
 struct ISinkPrivate {
     const ISinkPrivateVtbl* lpVtbl;
 };
+
+// Calls GetVersionString on pInterface, a private interface of type I that a
+// QueryInterface returned; the text stays owned by the filter.
+template <class I> HRESULT CallGetVersionString(IUnknown* pInterface, char** text) {
+    I* p = reinterpret_cast<I*>(pInterface);
+    return p->lpVtbl->GetVersionString(p, text);
+}
 
 // --- Slot checks -------------------------------------------------------------------
 

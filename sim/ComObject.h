@@ -1,6 +1,7 @@
 #pragma once
-// What every COM object of the simulator shares: IUnknown over a thread-safe reference
-// count that frees the object at 0, with QueryInterface answered by FindInterface; the
+// What every COM object of the simulator and the tests' fakes shares: IUnknown over a
+// thread-safe reference count that frees the object once, at 0, with QueryInterface
+// answered by FindInterface; the
 // hand-out of a newly made object; and the guard that keeps C++ exceptions inside.
 //
 // Nothing here lets a C++ exception cross a COM method: objects are made with
@@ -28,8 +29,12 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refCount); }
     STDMETHODIMP_(ULONG) Release() override {
         const LONG count = InterlockedDecrement(&m_refCount);
-        if (count == 0)
-            delete this;
+        // Code run by Destroy may take and drop a reference to the object (a graph that
+        // removes a filter does); that Release must not destroy it a second time.
+        if (count == 0 && !m_destroying) {
+            m_destroying = true;
+            Destroy();
+        }
         return count;
     }
 
@@ -37,9 +42,13 @@ protected:
     virtual ~ComObject() = default;
     // The object's interface for riid, without a reference, or null.
     virtual void* FindInterface(REFIID riid) = 0;
+    // Called once, when the count first reaches 0: frees the object.
+    virtual void Destroy() { delete this; }
+    LONG RefCount() const { return m_refCount; }
 
 private:
     LONG m_refCount = 1;
+    bool m_destroying = false;
 };
 
 // Hands riid of a newly made object (count 1) out in *ppv and drops the maker's

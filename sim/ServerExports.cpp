@@ -5,29 +5,23 @@
 #include "SourceFilter.h"
 #include "VersionFilter.h"
 
-#include <VendorInterfaces.h>
+#include <VendorFilters.h>
 
 #include <windows.h>
 #include <olectl.h>
 
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
 HMODULE g_module = nullptr;
 LONG g_serverLocks = 0;
 
-struct ServedFilter {
-    const CLSID* clsid;
-    const char* name;
-    ClassFactory::CreateFunction create;
-};
-
-const ServedFilter kFilters[] = {
-    {&CLSID_ZrcSource, kSourceFilterName, SourceFilter::Create},
-    {&CLSID_ZrcSplitter, kSplitterFilterName, SplitterFilter::Create},
-    {&CLSID_ZrcSink, kSinkFilterName, SinkFilter::Create},
-};
+// How each role's filter is made, by role.
+const ClassFactory::CreateFunction kCreators[] = {SourceFilter::Create, SplitterFilter::Create,
+                                                  SinkFilter::Create};
+static_assert(std::size(kCreators) == kFilterRoleCount);
 
 // "CLSID\{...}" for the filter's class.
 void ClassKeyPath(const CLSID& clsid, wchar_t (&path)[64]) {
@@ -42,11 +36,11 @@ bool SetText(HKEY key, const wchar_t* subKey, const wchar_t* name, const wchar_t
            ERROR_SUCCESS;
 }
 
-bool RegisterFilter(const ServedFilter& filter, const wchar_t* modulePath) {
+bool RegisterFilter(const VendorFilter& filter, const wchar_t* modulePath) {
     wchar_t path[64];
-    ClassKeyPath(*filter.clsid, path);
+    ClassKeyPath(filter.classId, path);
     wchar_t name[128] = {};
-    MultiByteToWideChar(CP_ACP, 0, filter.name, -1, name, 127);
+    MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 127);
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
@@ -58,9 +52,9 @@ bool RegisterFilter(const ServedFilter& filter, const wchar_t* modulePath) {
     return written;
 }
 
-bool UnregisterFilter(const ServedFilter& filter) {
+bool UnregisterFilter(const VendorFilter& filter) {
     wchar_t path[64];
-    ClassKeyPath(*filter.clsid, path);
+    ClassKeyPath(filter.classId, path);
     LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
     if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND)
         RegDeleteKeyW(HKEY_CLASSES_ROOT, path);
@@ -85,9 +79,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    for (const ServedFilter& filter : kFilters) {
-        if (clsid == *filter.clsid)
-            return HandOut(new (std::nothrow) ClassFactory(filter.create, &g_serverLocks), riid,
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        if (clsid == kVendorFilters[i].classId)
+            return HandOut(new (std::nothrow) ClassFactory(kCreators[i], &g_serverLocks), riid,
                            ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
@@ -102,7 +96,7 @@ STDAPI DllRegisterServer() {
     DWORD length = GetModuleFileNameW(g_module, modulePath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return SELFREG_E_CLASS;
-    for (const ServedFilter& filter : kFilters) {
+    for (const VendorFilter& filter : kVendorFilters) {
         if (!RegisterFilter(filter, modulePath))
             return SELFREG_E_CLASS;
     }
@@ -111,7 +105,7 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
     HRESULT hr = S_OK;
-    for (const ServedFilter& filter : kFilters) {
+    for (const VendorFilter& filter : kVendorFilters) {
         if (!UnregisterFilter(filter))
             hr = SELFREG_E_CLASS;
     }

@@ -29,9 +29,8 @@ SimDevice::SimDevice(const std::wstring& folder) : m_settings(folder), m_flash(f
     m_available = m_flash.EnsureExists();
 }
 
-HRESULT SimDevice::CreationStatus(SimFilterRole role) const {
-    static const char* const faults[] = {"fault_no_source", "fault_no_splitter", "fault_no_sink"};
-    if (!m_available || m_settings.GetFlag(faults[static_cast<int>(role)]))
+HRESULT SimDevice::CreationStatus(FilterRole role) const {
+    if (!m_available || m_settings.GetFlag(SimNoFilterKey(role)))
         return kDeviceGone;
     return S_OK;
 }
@@ -53,9 +52,8 @@ HRESULT SimDevice::SetByte(BYTE value) {
     return static_cast<HRESULT>(m_settings.GetNumber("byte_status"));
 }
 
-std::string SimDevice::VersionString(SimFilterRole role) const {
-    static const char* const keys[] = {"source_version", "splitter_version", "sink_version"};
-    return m_settings.Get(keys[static_cast<int>(role)]);
+std::string SimDevice::VersionString(FilterRole role) const {
+    return m_settings.Get(SimVersionKey(role));
 }
 
 void SimDevice::RecordSourceOverlap() {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-enum class SimFilterRole { Source, Splitter, Sink };
+#include <VendorFilters.h>
 
 class SimDevice {
 public:
@@ -21,7 +21,7 @@ public:
     bool IsAvailable() const { return m_available; }
 
     // S_OK, or the failure that creating the role's filter reports.
-    HRESULT CreationStatus(SimFilterRole role) const;
+    HRESULT CreationStatus(FilterRole role) const;
 
     // The status that readiness probe 1, 2 or 3 returns (S_FALSE means not ready).
     HRESULT Probe(int number) const;
@@ -30,7 +30,7 @@ public:
     HRESULT QueryFlag() const;
     // Records the byte; returns the configured status.
     HRESULT SetByte(BYTE value);
-    std::string VersionString(SimFilterRole role) const;
+    std::string VersionString(FilterRole role) const;
     // How long the Source filter takes to let go of the device at its last release.
     DWORD ReleaseMs() const { return m_settings.GetNumber("release_ms"); }
     // Counts a Source filter made while another one in the same process held the device.

@@ -1,7 +1,9 @@
 #include "SimSettings.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -39,6 +41,9 @@ const SimSettingInfo kKnownSettings[] = {
     {"last_flash_status", "", "recorded: status of the last flash"},
     {"source_overlaps", "0", "recorded: Source filters made while another held the device"},
 };
+
+const char* const kRoleNames[] = {"source", "splitter", "sink"};
+static_assert(std::size(kRoleNames) == kFilterRoleCount);
 
 const SimSettingInfo* FindKnown(const std::string& key) {
     for (const SimSettingInfo& info : kKnownSettings) {
@@ -124,11 +129,13 @@ bool SimSettings::Save() const {
 }
 
 std::string SimSettings::Get(const std::string& key) const {
-    auto found = m_values.find(key);
-    if (found != m_values.end())
-        return found->second;
     const SimSettingInfo* info = FindKnown(key);
-    return info ? info->defaultValue : "";
+    if (!info) {
+        std::fprintf(stderr, "zrcsim: the simulator reads an unknown setting: %s\n", key.c_str());
+        std::abort();
+    }
+    auto found = m_values.find(key);
+    return found != m_values.end() ? found->second : info->defaultValue;
 }
 
 DWORD SimSettings::GetNumber(const std::string& key) const {
@@ -144,6 +151,18 @@ void SimSettings::SetHex(const std::string& key, DWORD value) {
     char text[16];
     std::snprintf(text, sizeof(text), "0x%08lx", static_cast<unsigned long>(value));
     Set(key, text);
+}
+
+const char* SimRoleName(FilterRole role) {
+    return kRoleNames[RoleIndex(role)];
+}
+
+std::string SimVersionKey(FilterRole role) {
+    return std::string(SimRoleName(role)) + "_version";
+}
+
+std::string SimNoFilterKey(FilterRole role) {
+    return std::string("fault_no_") + SimRoleName(role);
 }
 
 bool SimSettings::IsKnownKey(const std::string& key) {

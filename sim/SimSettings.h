@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+#include <VendorFilters.h>
+
 struct SimSettingInfo {
     const char* key;
     const char* defaultValue;
@@ -26,6 +28,9 @@ public:
     // Forgets every set key: all keys read their defaults again.
     void Clear() { m_values.clear(); }
 
+    // The key's value, else its default. The key must be known: an unknown one is a
+    // misspelling in the simulator, which stops the process with a message rather than
+    // read a default that no setting has.
     std::string Get(const std::string& key) const;
     // A value written in decimal or as 0x-prefixed hexadecimal; 0 when it is neither.
     DWORD GetNumber(const std::string& key) const;
@@ -44,6 +49,13 @@ private:
     std::wstring m_folder;
     std::map<std::string, std::string> m_values;
 };
+
+// The keys of a filter role's settings: its version text, and the fault that keeps its
+// filter from being made.
+std::string SimVersionKey(FilterRole role);
+std::string SimNoFilterKey(FilterRole role);
+// How the settings and the tool name a filter role ("source").
+const char* SimRoleName(FilterRole role);
 
 // Parses decimal or 0x-prefixed hexadecimal text; false when the text is neither.
 bool ParseSimNumber(const std::string& text, DWORD* value);

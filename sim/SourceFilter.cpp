@@ -13,8 +13,8 @@ LONG g_liveSources = 0;
 } // namespace
 
 SourceFilter::SourceFilter(DWORD releaseMs)
-    : PinlessFilter(CLSID_ZrcSource), m_private{{MethodTable()}, this}, m_releaseMs(releaseMs),
-      m_sharesDevice(InterlockedIncrement(&g_liveSources) > 1) {}
+    : PinlessFilter(VendorFilterOf(FilterRole::Source).classId), m_private{MethodTable(), this},
+      m_releaseMs(releaseMs), m_sharesDevice(InterlockedIncrement(&g_liveSources) > 1) {}
 
 SourceFilter::~SourceFilter() {
     Sleep(m_releaseMs);
@@ -24,7 +24,7 @@ SourceFilter::~SourceFilter() {
 HRESULT SourceFilter::Create(REFIID riid, void** ppv) {
     return NoThrow([&] {
         SimDevice device;
-        HRESULT status = device.CreationStatus(SimFilterRole::Source);
+        HRESULT status = device.CreationStatus(FilterRole::Source);
         if (FAILED(status))
             return status;
         auto* filter = new (std::nothrow) SourceFilter(device.ReleaseMs());
@@ -35,17 +35,15 @@ HRESULT SourceFilter::Create(REFIID riid, void** ppv) {
 }
 
 void* SourceFilter::FindInterface(REFIID riid) {
-    if (riid == IID_ISourcePrivate)
-        return &m_private.iface;
+    if (riid == VendorFilterOf(FilterRole::Source).privateId)
+        return &m_private;
     return PinlessFilter::FindInterface(riid);
 }
 
 const ISourcePrivateVtbl* SourceFilter::MethodTable() {
     static const ISourcePrivateVtbl table = [] {
         ISourcePrivateVtbl t = {};
-        t.QueryInterface = QueryInterfaceThunk;
-        t.AddRef = AddRefThunk;
-        t.Release = ReleaseThunk;
+        decltype(m_private)::ForwardUnknown<ISourcePrivate>(t);
         FillUnusedSlots(t.unusedSlots3To33);
         t.QuerySourceWord = QuerySourceWord;
         t.ReadyProbe1 = ReadyProbe1;
@@ -67,18 +65,6 @@ const ISourcePrivateVtbl* SourceFilter::MethodTable() {
         return t;
     }();
     return &table;
-}
-
-HRESULT SourceFilter::QueryInterfaceThunk(ISourcePrivate* self, REFIID riid, void** ppv) {
-    return decltype(m_private)::OwnerOf(self)->QueryInterface(riid, ppv);
-}
-
-ULONG SourceFilter::AddRefThunk(ISourcePrivate* self) {
-    return decltype(m_private)::OwnerOf(self)->AddRef();
-}
-
-ULONG SourceFilter::ReleaseThunk(ISourcePrivate* self) {
-    return decltype(m_private)::OwnerOf(self)->Release();
 }
 
 HRESULT SourceFilter::QuerySourceWord(ISourcePrivate*, DWORD* value) {
@@ -125,7 +111,7 @@ HRESULT SourceFilter::GetVersionString(ISourcePrivate* self, char** text) {
     SourceFilter* filter = decltype(m_private)::OwnerOf(self);
     return NoThrow([&] {
         std::snprintf(filter->m_versionText, sizeof(filter->m_versionText), "%s",
-                      SimDevice().VersionString(SimFilterRole::Source).c_str());
+                      SimDevice().VersionString(FilterRole::Source).c_str());
         *text = filter->m_versionText;
         return S_OK;
     });

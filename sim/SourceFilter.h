@@ -18,10 +18,6 @@ private:
     explicit SourceFilter(DWORD releaseMs);
     ~SourceFilter() override;
 
-    static HRESULT STDMETHODCALLTYPE QueryInterfaceThunk(ISourcePrivate* self, REFIID riid,
-                                                         void** ppv);
-    static ULONG STDMETHODCALLTYPE AddRefThunk(ISourcePrivate* self);
-    static ULONG STDMETHODCALLTYPE ReleaseThunk(ISourcePrivate* self);
     static HRESULT STDMETHODCALLTYPE QuerySourceWord(ISourcePrivate* self, DWORD* value);
     static HRESULT STDMETHODCALLTYPE ReadyProbe1(ISourcePrivate* self);
     static HRESULT STDMETHODCALLTYPE ReadyProbe2(ISourcePrivate* self);
@@ -36,7 +32,7 @@ private:
     static const ISourcePrivateVtbl* MethodTable();
 
     ServerLock m_serverLock;
-    VendorBinding<ISourcePrivate, SourceFilter> m_private;
+    VendorBinding<SourceFilter> m_private;
     // The version text handed out stays owned by the filter until the next call.
     char m_versionText[256] = {};
     DWORD m_releaseMs;

@@ -1,16 +1,37 @@
 #pragma once
-// Ties a vendor interface, which is a bare method table pointer, to the filter that
-// implements it: the filter holds a binding whose first member is the interface, so a
-// method that receives the interface pointer finds its filter again.
+// Ties a vendor interface, which is a bare method table pointer, to the object that
+// implements it: the object holds a binding whose first member is the method table, so
+// a method that receives the interface pointer finds its owner again. The binding's
+// IUnknown methods are the owner's QueryInterface, AddRef and Release.
 #include <VendorInterfaces.h>
 
 #include <cstddef>
 
-template <class Interface, class Owner> struct VendorBinding {
-    Interface iface;
+template <class Owner> struct VendorBinding {
+    const void* lpVtbl; // the interface as the vendor's callers see it
     Owner* owner;
 
-    static Owner* OwnerOf(Interface* self) { return reinterpret_cast<VendorBinding*>(self)->owner; }
+    template <class I> static Owner* OwnerOf(I* self) {
+        return reinterpret_cast<VendorBinding*>(self)->owner;
+    }
+    // Points the IUnknown slots of the method table of interface I at the owner's.
+    template <class I, class Methods> static void ForwardUnknown(Methods& methods) {
+        methods.QueryInterface = QueryInterface<I>;
+        methods.AddRef = AddRef<I>;
+        methods.Release = Release<I>;
+    }
+
+private:
+    template <class I>
+    static HRESULT STDMETHODCALLTYPE QueryInterface(I* self, REFIID riid, void** ppv) {
+        return OwnerOf(self)->QueryInterface(riid, ppv);
+    }
+    template <class I> static ULONG STDMETHODCALLTYPE AddRef(I* self) {
+        return OwnerOf(self)->AddRef();
+    }
+    template <class I> static ULONG STDMETHODCALLTYPE Release(I* self) {
+        return OwnerOf(self)->Release();
+    }
 };
 
 // Fills the method slots that the device's callers never use. Their argument lists are

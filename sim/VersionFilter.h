@@ -1,6 +1,6 @@
 #pragma once
 // The simulated filters whose private interface offers only a version string: the
-// Splitter and the Sink. They differ in identifiers and in the layout of their method
+// Splitter and the Sink. They differ in their role and in the layout of their method
 // table, which a traits class names.
 #include "PinlessFilter.h"
 #include "ServerLock.h"
@@ -25,22 +25,21 @@ public:
 
 protected:
     void* FindInterface(REFIID riid) override {
-        if (riid == Traits::kInterfaceId)
-            return &m_private.iface;
+        if (riid == VendorFilterOf(Traits::kRole).privateId)
+            return &m_private;
         return PinlessFilter::FindInterface(riid);
     }
 
 private:
-    using Binding = VendorBinding<Interface, VersionFilter>;
+    using Binding = VendorBinding<VersionFilter>;
 
-    VersionFilter() : PinlessFilter(Traits::kClassId), m_private{{MethodTable()}, this} {}
+    VersionFilter()
+        : PinlessFilter(VendorFilterOf(Traits::kRole).classId), m_private{MethodTable(), this} {}
 
     static const MethodTableType* MethodTable() {
         static const MethodTableType table = [] {
             MethodTableType t = {};
-            t.QueryInterface = QueryInterfaceThunk;
-            t.AddRef = AddRefThunk;
-            t.Release = ReleaseThunk;
+            Binding::template ForwardUnknown<Interface>(t);
             Traits::FillUnusedSlots(t);
             t.GetVersionString = GetVersionString;
             return t;
@@ -48,15 +47,6 @@ private:
         return &table;
     }
 
-    static HRESULT STDMETHODCALLTYPE QueryInterfaceThunk(Interface* self, REFIID riid, void** ppv) {
-        return Binding::OwnerOf(self)->QueryInterface(riid, ppv);
-    }
-    static ULONG STDMETHODCALLTYPE AddRefThunk(Interface* self) {
-        return Binding::OwnerOf(self)->AddRef();
-    }
-    static ULONG STDMETHODCALLTYPE ReleaseThunk(Interface* self) {
-        return Binding::OwnerOf(self)->Release();
-    }
     static HRESULT STDMETHODCALLTYPE GetVersionString(Interface* self, char** text) {
         if (!text)
             return E_POINTER;
@@ -78,18 +68,14 @@ private:
 struct SplitterFilterTraits {
     using Interface = ISplitterPrivate;
     using MethodTable = ISplitterPrivateVtbl;
-    static constexpr const CLSID& kClassId = CLSID_ZrcSplitter;
-    static constexpr const IID& kInterfaceId = IID_ISplitterPrivate;
-    static constexpr SimFilterRole kRole = SimFilterRole::Splitter;
+    static constexpr FilterRole kRole = FilterRole::Splitter;
     static void FillUnusedSlots(MethodTable& t) { ::FillUnusedSlots(t.unusedSlots3To24); }
 };
 
 struct SinkFilterTraits {
     using Interface = ISinkPrivate;
     using MethodTable = ISinkPrivateVtbl;
-    static constexpr const CLSID& kClassId = CLSID_ZrcSink;
-    static constexpr const IID& kInterfaceId = IID_ISinkPrivate;
-    static constexpr SimFilterRole kRole = SimFilterRole::Sink;
+    static constexpr FilterRole kRole = FilterRole::Sink;
     static void FillUnusedSlots(MethodTable& t) { FillUnusedSlot(t.unusedSlot3); }
 };
 

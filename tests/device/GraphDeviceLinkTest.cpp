@@ -2,13 +2,12 @@
 #include "DeviceTest.h"
 
 #include "DeviceCommands.h"
-#include "VendorInterfaces.h"
 
 namespace {
 
-bool GraphHolds(IGraphBuilder* graph, const wchar_t* name) {
+bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
     IBaseFilter* filter = nullptr;
-    if (FAILED(graph->FindFilterByName(name, &filter)))
+    if (FAILED(graph->FindFilterByName(MakersGraphName(role), &filter)))
         return false;
     filter->Release();
     return true;
@@ -51,12 +50,12 @@ TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
         ASSERT_NE(nullptr, link.GetGraph());
         EXPECT_EQ(link.m_pGraph, link.GetGraph());
         EXPECT_EQ(c.configAfter, link.m_nConfig);
-        EXPECT_EQ(c.source, link.m_pSource != nullptr);
-        EXPECT_EQ(c.splitter, link.m_pSplitter != nullptr);
-        EXPECT_EQ(c.sink, link.m_pSink != nullptr);
-        EXPECT_EQ(c.source, GraphHolds(link.m_pGraph, L"Tavo ZRC Source"));
-        EXPECT_EQ(c.splitter, GraphHolds(link.m_pGraph, L"Quillon Micro USB-DVR Splitter"));
-        EXPECT_EQ(c.sink, GraphHolds(link.m_pGraph, L"Tavo ZRC Sink"));
+        EXPECT_EQ(c.source, link.Slot(FilterRole::Source) != nullptr);
+        EXPECT_EQ(c.splitter, link.Slot(FilterRole::Splitter) != nullptr);
+        EXPECT_EQ(c.sink, link.Slot(FilterRole::Sink) != nullptr);
+        EXPECT_EQ(c.source, GraphHolds(link.m_pGraph, FilterRole::Source));
+        EXPECT_EQ(c.splitter, GraphHolds(link.m_pGraph, FilterRole::Splitter));
+        EXPECT_EQ(c.sink, GraphHolds(link.m_pGraph, FilterRole::Sink));
     }
 }
 
@@ -74,12 +73,12 @@ TEST_F(GraphDeviceLinkTest, UnknownConfigurationDoesNothing) {
 TEST_F(GraphDeviceLinkTest, UnknownConfigurationLeavesAnOpenLinkOpen) {
     ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
     IGraphBuilder* graph = link_->m_pGraph;
-    IBaseFilter* source = link_->m_pSource;
+    IBaseFilter* source = link_->Slot(FilterRole::Source);
 
     EXPECT_EQ(0, link_->Open(8, 0));
 
     EXPECT_EQ(graph, link_->m_pGraph);
-    EXPECT_EQ(source, link_->m_pSource);
+    EXPECT_EQ(source, link_->Slot(FilterRole::Source));
     EXPECT_EQ(CONFIG_SOURCE_SPLITTER, link_->m_nConfig);
     EXPECT_EQ(0, Record(FakeRole::Source).destroyed);
     EXPECT_EQ(1, link_->Command(CMD_CHECK_READY, nullptr));
@@ -92,10 +91,10 @@ TEST_F(GraphDeviceLinkTest, ReopenDropsTheOldConfigurationsFilters) {
 
     EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
-    EXPECT_EQ(nullptr, link_->m_pSource);
-    EXPECT_EQ(nullptr, link_->m_pSplitter);
-    EXPECT_NE(nullptr, link_->m_pSink);
-    EXPECT_FALSE(GraphHolds(link_->m_pGraph, L"Tavo ZRC Source"));
+    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Source));
+    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
+    EXPECT_NE(nullptr, link_->Slot(FilterRole::Sink));
+    EXPECT_FALSE(GraphHolds(link_->m_pGraph, FilterRole::Source));
     EXPECT_EQ(CONFIG_SINK, link_->m_nConfig);
 }
 
@@ -126,16 +125,16 @@ TEST_F(GraphDeviceLinkTest, DropFilterReleasesUntilTheCountIsZero) {
         SCOPED_TRACE(extraRefs);
         InspectableLink link;
         ASSERT_EQ(1, link.Open(CONFIG_SPLITTER, 0));
-        IBaseFilter* splitter = link.m_pSplitter;
+        IBaseFilter* splitter = link.Slot(FilterRole::Splitter);
         for (int i = 0; i < extraRefs; ++i)
             splitter->AddRef();
         int destroyedBefore = Record(FakeRole::Splitter).destroyed;
 
-        link.DropFilter(link.m_pSplitter);
+        link.DropFilter(link.Slot(FilterRole::Splitter));
 
-        EXPECT_EQ(nullptr, link.m_pSplitter);
+        EXPECT_EQ(nullptr, link.Slot(FilterRole::Splitter));
         EXPECT_EQ(destroyedBefore + 1, Record(FakeRole::Splitter).destroyed);
-        EXPECT_FALSE(GraphHolds(link.m_pGraph, L"Quillon Micro USB-DVR Splitter"));
+        EXPECT_FALSE(GraphHolds(link.m_pGraph, FilterRole::Splitter));
     }
 }
 
@@ -145,7 +144,7 @@ TEST_F(GraphDeviceLinkTest, DropFilterEndsWhenReleaseNeverReportsZero) {
 
     link_->Close();
 
-    EXPECT_EQ(nullptr, link_->m_pSplitter);
+    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
     // One release past the end is the least a filter that always reports 1 can cost.
     EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
@@ -159,8 +158,8 @@ TEST_F(GraphDeviceLinkTest, CloseDropsEverythingAndMayBeRepeated) {
     link_->Close();
 
     EXPECT_EQ(nullptr, link_->m_pGraph);
-    EXPECT_EQ(nullptr, link_->m_pSource);
-    EXPECT_EQ(nullptr, link_->m_pSplitter);
+    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Source));
+    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
     EXPECT_EQ(CONFIG_NONE, link_->m_nConfig);
     EXPECT_EQ(0, fakes_->LiveFilters());
     EXPECT_EQ(0, link_->Command(CMD_CHECK_READY, nullptr));

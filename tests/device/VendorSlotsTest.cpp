@@ -6,7 +6,8 @@
 
 #include <vector>
 
-#include "VendorInterfaces.h"
+#include "DeviceTest.h"
+#include "VendorFilters.h"
 
 namespace {
 
@@ -118,29 +119,19 @@ TEST_F(VendorSlotsTest, SplitterAndSinkVersionsSitAtTheirSlots) {
     EXPECT_EQ(g_text, text);
 }
 
-// The identifiers as the maker writes them. The program, the fakes and the simulator all
-// share the constants, so only this text catches a one-digit slip that would leave the
-// real filters out of reach.
 TEST(VendorIdentifiersTest, MatchTheMakersText) {
-    const struct {
-        const GUID& id;
-        const wchar_t* text;
-    } ids[] = {
-        {CLSID_ZrcSource, L"{93AB6DE5-D9D3-48F1-9420-AD59FE222141}"},
-        {CLSID_ZrcSplitter, L"{A85D2024-0EDF-4C77-A840-CABBA74DC621}"},
-        {CLSID_ZrcSink, L"{276CDFA2-A951-11D6-99BC-00A0CCDA34F4}"},
-        {IID_ISourcePrivate, L"{41BE36E1-A949-11D6-99BC-00A0CCDA34F4}"},
-        {IID_ISplitterPrivate, L"{97C187A1-A957-11D6-99BC-00A0CCDA34F4}"},
-        {IID_ISinkPrivate, L"{276CDFA1-A951-11D6-99BC-00A0CCDA34F4}"},
-    };
-    for (const auto& id : ids) {
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        SCOPED_TRACE(i);
+        const VendorFilter& filter = kVendorFilters[i];
         wchar_t text[40] = {};
-        ASSERT_EQ(39, StringFromGUID2(id.id, text, 40));
-        EXPECT_STREQ(id.text, text);
+        ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
+        EXPECT_STREQ(kMakersText[i].classId, text);
+        ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
+        EXPECT_STREQ(kMakersText[i].privateId, text);
+        wchar_t name[128] = {};
+        ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
+        EXPECT_STREQ(kMakersText[i].graphName, name);
     }
-    EXPECT_STREQ("Tavo ZRC Source", kSourceFilterName);
-    EXPECT_STREQ("Quillon Micro USB-DVR Splitter", kSplitterFilterName);
-    EXPECT_STREQ("Tavo ZRC Sink", kSinkFilterName);
 }
 
 } // namespace

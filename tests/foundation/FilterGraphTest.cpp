@@ -1,5 +1,6 @@
 // The filter graph manager of the platform takes in a filter whose class object is
-// registered in-process, finds it by name and gives it up again.
+// registered in-process, finds it by name and gives it up again; the COM objects those
+// filters are built on are destroyed once.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <wrl/client.h>
 
 #include "ClassFactory.h"
+#include "ComObject.h"
 #include "PinlessFilter.h"
 
 using Microsoft::WRL::ComPtr;
@@ -69,6 +71,29 @@ TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
     found.Reset();
     EXPECT_EQ(1u, filter->AddRef() - 1);
     filter->Release();
+}
+
+// Its teardown takes and drops a reference to itself, as code called while an object
+// is destroyed may do (a graph removing a filter does).
+class SelfReferencingTeardown : public ComObject<IUnknown> {
+public:
+    ~SelfReferencingTeardown() override = default;
+    int destroyed = 0;
+
+protected:
+    void* FindInterface(REFIID) override { return nullptr; }
+    void Destroy() override {
+        if (++destroyed == 1) {
+            AddRef();
+            Release();
+        }
+    }
+};
+
+TEST(ComObjectTest, AReleaseDuringTheTeardownDoesNotDestroyAgain) {
+    SelfReferencingTeardown object;
+    object.Release();
+    EXPECT_EQ(1, object.destroyed);
 }
 
 } // namespace

@@ -224,9 +224,9 @@ TEST_F(SimDeviceTest, FiltersThatCannotBeCreatedFailTheOpen) {
         int openResult;
     };
     const Case cases[] = {
-        {"fault_no_source", CONFIG_SOURCE_SPLITTER, OPEN_NO_SOURCE},
-        {"fault_no_splitter", CONFIG_SOURCE_SPLITTER, OPEN_NO_SPLITTER},
-        {"fault_no_sink", CONFIG_SINK, OPEN_NO_SINK},
+        {"fault_no_source", CONFIG_SOURCE_SPLITTER, 2},
+        {"fault_no_splitter", CONFIG_SOURCE_SPLITTER, 3},
+        {"fault_no_sink", CONFIG_SINK, 10},
     };
     for (const Case& c : cases) {
         m_device.Set({{"fault_no_source", "0"},

@@ -2,36 +2,23 @@
 
 #include <ocidl.h>
 
+#include <iterator>
+
 #include "ClassFactory.h"
 #include "PinlessFilter.h"
-#include "VendorInterfaces.h"
+#include "VendorBinding.h"
 
 namespace {
 
 class FakeVendorFilter;
 
 struct FakeState {
-    FakeFilterScript scripts[3];
-    FakeFilterRecord records[3];
+    FakeFilterScript scripts[kFilterRoleCount];
+    FakeFilterRecord records[kFilterRoleCount];
     std::vector<FakeVendorFilter*> filters;
 };
 
 FakeState* g_state = nullptr;
-
-int Index(FakeRole role) {
-    return static_cast<int>(role);
-}
-
-// A private interface as the vendor filters lay it out: the method table first.
-// The owning filter follows, so the C methods can find it.
-struct PrivateObject {
-    const void* lpVtbl;
-    FakeVendorFilter* owner;
-};
-
-// The private interface and the class of each role, in FakeRole order.
-const IID* const kPrivateIids[] = {&IID_ISourcePrivate, &IID_ISplitterPrivate, &IID_ISinkPrivate};
-const CLSID* const kFilterClsids[] = {&CLSID_ZrcSource, &CLSID_ZrcSplitter, &CLSID_ZrcSink};
 
 const void* PrivateMethods(FakeRole role);
 
@@ -39,16 +26,25 @@ const void* PrivateMethods(FakeRole role);
 // later, so that a surplus Release is counted instead of touching freed memory.
 class FakeVendorFilter : public PinlessFilter, public ISpecifyPropertyPages {
 public:
+    // The private interface's IUnknown: references taken through it are recorded.
+    struct PrivateSide {
+        FakeVendorFilter* filter;
+        HRESULT QueryInterface(REFIID riid, void** ppv) {
+            return filter->QueryInterface(riid, ppv);
+        }
+        ULONG AddRef() { return filter->AddPrivateRef(); }
+        ULONG Release() { return filter->ReleasePrivateRef(); }
+    };
+    using Binding = VendorBinding<PrivateSide>;
+
     FakeVendorFilter(FakeState* state, FakeRole role)
-        : PinlessFilter(*kFilterClsids[Index(role)]), m_state(state), m_role(role) {
-        m_private.lpVtbl = PrivateMethods(role);
-        m_private.owner = this;
-    }
+        : PinlessFilter(VendorFilterOf(role).classId), m_state(state),
+          m_role(role), m_private{PrivateMethods(role), &m_side} {}
     ~FakeVendorFilter() override = default;
 
-    ULONG Count() const { return static_cast<ULONG>(m_refs); }
-    const FakeFilterScript& Script() const { return m_state->scripts[Index(m_role)]; }
-    FakeFilterRecord& Record() const { return m_state->records[Index(m_role)]; }
+    ULONG Count() const { return static_cast<ULONG>(RefCount()); }
+    const FakeFilterScript& Script() const { return m_state->scripts[RoleIndex(m_role)]; }
+    FakeFilterRecord& Record() const { return m_state->records[RoleIndex(m_role)]; }
 
     HRESULT Called(const char* name, HRESULT status) {
         Record().calls.push_back(name);
@@ -65,26 +61,23 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv && riid == *kPrivateIids[Index(m_role)] && Script().answersPrivate) {
+        if (ppv && riid == VendorFilterOf(m_role).privateId && Script().answersPrivate) {
             *ppv = &m_private;
             AddPrivateRef();
             return S_OK;
         }
         return PinlessFilter::QueryInterface(riid, ppv);
     }
-    STDMETHODIMP_(ULONG) AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&m_refs));
-    }
+    // One count for the filter and its property pages.
+    STDMETHODIMP_(ULONG) AddRef() override { return PinlessFilter::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override {
         const ULONG reported = Script().releaseReportsOne ? 1 : 0;
-        if (m_refs == 0) {
+        if (RefCount() == 0) {
             ++Record().releasesPastZero;
             return reported;
         }
-        LONG count = InterlockedDecrement(&m_refs);
-        if (count == 0)
-            ++Record().destroyed;
-        return reported ? reported : static_cast<ULONG>(count);
+        const ULONG count = PinlessFilter::Release();
+        return reported ? reported : count;
     }
 
     STDMETHODIMP JoinFilterGraph(IFilterGraph* pGraph, LPCWSTR pName) override {
@@ -108,16 +101,17 @@ protected:
             return static_cast<ISpecifyPropertyPages*>(this);
         return PinlessFilter::FindInterface(riid);
     }
+    void Destroy() override { ++Record().destroyed; }
 
 private:
     FakeState* m_state;
     FakeRole m_role;
-    LONG m_refs = 1;
-    PrivateObject m_private = {};
+    PrivateSide m_side{this};
+    Binding m_private;
 };
 
 template <typename I> FakeVendorFilter* Owner(I* self) {
-    return reinterpret_cast<PrivateObject*>(self)->owner;
+    return FakeVendorFilter::Binding::OwnerOf(self)->filter;
 }
 
 // Writes an out value only when the status is a success.
@@ -128,16 +122,6 @@ HRESULT Fill(FakeVendorFilter* filter, const char* name, HRESULT status, DWORD* 
     return status;
 }
 
-template <typename I>
-HRESULT STDMETHODCALLTYPE PrivQueryInterface(I* self, REFIID riid, void** ppv) {
-    return Owner(self)->QueryInterface(riid, ppv);
-}
-template <typename I> ULONG STDMETHODCALLTYPE PrivAddRef(I* self) {
-    return Owner(self)->AddPrivateRef();
-}
-template <typename I> ULONG STDMETHODCALLTYPE PrivRelease(I* self) {
-    return Owner(self)->ReleasePrivateRef();
-}
 template <typename I> HRESULT STDMETHODCALLTYPE PrivGetVersionString(I* self, char** text) {
     FakeVendorFilter* filter = Owner(self);
     HRESULT status = filter->Called("GetVersionString", filter->Script().versionStatus);
@@ -182,9 +166,7 @@ HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address, DWO
 }
 
 template <typename Vtbl, typename I> void SetUnknownMethods(Vtbl& v) {
-    v.QueryInterface = PrivQueryInterface<I>;
-    v.AddRef = PrivAddRef<I>;
-    v.Release = PrivRelease<I>;
+    FakeVendorFilter::Binding::ForwardUnknown<I>(v);
     v.GetVersionString = PrivGetVersionString<I>;
 }
 
@@ -217,32 +199,30 @@ const void* PrivateMethods(FakeRole role) {
         SetUnknownMethods<ISinkPrivateVtbl, ISinkPrivate>(v);
         return v;
     }();
-    switch (role) {
-    case FakeRole::Source:
-        return SourceMethods();
-    case FakeRole::Splitter:
-        return &splitter;
-    default:
-        return &sink;
-    }
+    // By role.
+    const void* const methods[] = {SourceMethods(), &splitter, &sink};
+    static_assert(std::size(methods) == kFilterRoleCount);
+    return methods[RoleIndex(role)];
 }
 
 template <FakeRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
     if (!g_state)
         return E_UNEXPECTED;
-    HRESULT status = g_state->scripts[Index(role)].createStatus;
+    HRESULT status = g_state->scripts[RoleIndex(role)].createStatus;
     if (FAILED(status))
         return status;
     auto* filter = new FakeVendorFilter(g_state, role);
     g_state->filters.push_back(filter);
-    ++g_state->records[Index(role)].created;
+    ++g_state->records[RoleIndex(role)].created;
     HRESULT hr = filter->QueryInterface(riid, ppv);
     filter->Release();
     return hr;
 }
 
-constexpr ClassFactory::CreateFunction kCreators[3] = {
+// By role.
+constexpr ClassFactory::CreateFunction kCreators[] = {
     CreateFake<FakeRole::Source>, CreateFake<FakeRole::Splitter>, CreateFake<FakeRole::Sink>};
+static_assert(std::size(kCreators) == kFilterRoleCount);
 
 } // namespace
 
@@ -264,9 +244,9 @@ FakeVendorFilters::~FakeVendorFilters() {
 
 bool FakeVendorFilters::Register() {
     bool registered = true;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kFilterRoleCount; ++i) {
         auto* factory = new ClassFactory(kCreators[i]);
-        if (FAILED(CoRegisterClassObject(*kFilterClsids[i], factory, CLSCTX_INPROC_SERVER,
+        if (FAILED(CoRegisterClassObject(kVendorFilters[i].classId, factory, CLSCTX_INPROC_SERVER,
                                          REGCLS_MULTIPLEUSE, &m_cookies[i])))
             registered = false;
         factory->Release();
@@ -283,11 +263,11 @@ void FakeVendorFilters::Revoke() {
 }
 
 FakeFilterScript& FakeVendorFilters::Script(FakeRole role) {
-    return g_state->scripts[Index(role)];
+    return g_state->scripts[RoleIndex(role)];
 }
 
 FakeFilterRecord& FakeVendorFilters::Record(FakeRole role) {
-    return g_state->records[Index(role)];
+    return g_state->records[RoleIndex(role)];
 }
 
 int FakeVendorFilters::LiveFilters() const {

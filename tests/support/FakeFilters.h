@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-enum class FakeRole { Source, Splitter, Sink };
+#include "VendorFilters.h"
+
+// The fakes stand in for each role of the vendor's table.
+using FakeRole = FilterRole;
 
 // What the fake filters of one role do. Out values are written only when the method's
 // status is a success, as the real filters do.
@@ -70,5 +73,5 @@ public:
     int LiveFilters() const;
 
 private:
-    DWORD m_cookies[3] = {};
+    DWORD m_cookies[kFilterRoleCount] = {};
 };

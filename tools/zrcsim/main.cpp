@@ -33,9 +33,6 @@ const Fault kFaults[] = {
     {"flash-fails", "fault_flash_fails"},
     {"slow-flash", "fault_slow_flash"},
     {"read-fails", "fault_read_fails"},
-    {"no-source", "fault_no_source"},
-    {"no-splitter", "fault_no_splitter"},
-    {"no-sink", "fault_no_sink"},
     {"power-loss", "fault_power_loss"},
     {"flash-unchanged", "fault_flash_unchanged"},
     {"flash-unwritten", "fault_flash_unwritten"},
@@ -81,21 +78,33 @@ int Set(SimSettings& settings, int argc, char** argv) {
     return settings.Save() ? 0 : Fail("cannot write the settings");
 }
 
+// The setting key of the fault named name ("no-" and a role for a filter that cannot be
+// made), or an empty text.
+std::string FaultKey(const std::string& name) {
+    for (const Fault& fault : kFaults) {
+        if (name == fault.name)
+            return fault.key;
+    }
+    for (int role = 0; role < kFilterRoleCount; ++role) {
+        if (name == std::string("no-") + SimRoleName(FilterRole(role)))
+            return SimNoFilterKey(FilterRole(role));
+    }
+    return std::string();
+}
+
 int SetFaults(SimSettings& settings, int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "none") == 0) {
             for (const Fault& fault : kFaults)
                 settings.Set(fault.key, "0");
+            for (int role = 0; role < kFilterRoleCount; ++role)
+                settings.Set(SimNoFilterKey(FilterRole(role)), "0");
             continue;
         }
-        const Fault* found = nullptr;
-        for (const Fault& fault : kFaults) {
-            if (std::strcmp(argv[i], fault.name) == 0)
-                found = &fault;
-        }
-        if (!found)
+        const std::string key = FaultKey(argv[i]);
+        if (key.empty())
             return Fail("unknown fault: ", argv[i]);
-        settings.Set(found->key, "1");
+        settings.Set(key, "1");
     }
     return settings.Save() ? 0 : Fail("cannot write the settings");
 }
