@@ -16,7 +16,7 @@ class DeviceCommandsTest : public DeviceTest {
 protected:
     void SetUp() override {
         DeviceTest::SetUp();
-        ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+        ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     }
     FakeFilterScript& Source() { return Script(FakeRole::Source); }
     const Calls& SourceCalls() { return Record(FakeRole::Source).calls; }
@@ -49,7 +49,7 @@ TEST_F(DeviceCommandsTest, StatusRulesOfEachSourceCommand) {
         SCOPED_TRACE(testing::Message() << "code " << c.code << " status " << c.value);
         Source().*c.status = c.value;
         DWORD arg = 0x12; // a byte for 28, an out value for the others
-        EXPECT_EQ(c.result, link_->Command(c.code, &arg));
+        EXPECT_EQ(c.result, m_link->Command(c.code, &arg));
         Source().*c.status = S_OK;
     }
 }
@@ -71,31 +71,31 @@ TEST_F(DeviceCommandsTest, OutValuesAreFilledOnlyByASucceedingFilter) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         DWORD value = kUntouched;
-        EXPECT_EQ(1, link_->Command(c.code, &value));
+        EXPECT_EQ(1, m_link->Command(c.code, &value));
         EXPECT_EQ(c.filled, value);
 
         Source().*c.status = E_FAIL;
         value = kUntouched;
-        link_->Command(c.code, &value);
+        m_link->Command(c.code, &value);
         EXPECT_EQ(kUntouched, value);
     }
 }
 
 TEST_F(DeviceCommandsTest, ArgumentsReachTheFilter) {
     DWORD value = 0;
-    link_->Command(CMD_READ_FLASH_VERSION, &value);
+    m_link->Command(CMD_READ_FLASH_VERSION, &value);
     EXPECT_EQ(0x1FFFFCu, Record(FakeRole::Source).flashAddress);
 
     BYTE byte = 0x5A;
-    link_->Command(CMD_SET_SOURCE_BYTE, &byte);
+    m_link->Command(CMD_SET_SOURCE_BYTE, &byte);
     EXPECT_EQ(0x5A, Record(FakeRole::Source).sourceByte);
 
     char updateArgs[264] = "staging";
-    link_->Command(CMD_FLASH_UPDATE, updateArgs);
+    m_link->Command(CMD_FLASH_UPDATE, updateArgs);
     EXPECT_EQ(static_cast<void*>(updateArgs), Record(FakeRole::Source).updateArgs);
 
-    EXPECT_EQ(0, link_->Command(CMD_SET_SOURCE_BYTE, nullptr)) << "no byte to pass";
-    EXPECT_EQ(0, link_->Command(CMD_GET_FILTER_VERSIONS, nullptr)) << "no block to fill";
+    EXPECT_EQ(0, m_link->Command(CMD_SET_SOURCE_BYTE, nullptr)) << "no byte to pass";
+    EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, nullptr)) << "no block to fill";
 }
 
 TEST_F(DeviceCommandsTest, ReadyProbesStopAtTheFirstThatRefuses) {
@@ -114,7 +114,7 @@ TEST_F(DeviceCommandsTest, ReadyProbesStopAtTheFirstThatRefuses) {
     for (const Case& c : cases) {
         std::memcpy(Source().probeStatus, c.probes, sizeof c.probes);
         Record(FakeRole::Source).calls.clear();
-        EXPECT_EQ(c.result, link_->Command(CMD_CHECK_READY, nullptr));
+        EXPECT_EQ(c.result, m_link->Command(CMD_CHECK_READY, nullptr));
         EXPECT_EQ(c.calls, SourceCalls());
     }
 }
@@ -122,7 +122,7 @@ TEST_F(DeviceCommandsTest, ReadyProbesStopAtTheFirstThatRefuses) {
 TEST_F(DeviceCommandsTest, UnknownCodesTouchNothing) {
     for (int code : {0, 24, 27, 51, -1, 33, 35}) {
         DWORD value = kUntouched;
-        EXPECT_EQ(0, link_->Command(code, &value)) << code;
+        EXPECT_EQ(0, m_link->Command(code, &value)) << code;
         EXPECT_EQ(kUntouched, value);
     }
     EXPECT_TRUE(SourceCalls().empty());
@@ -132,51 +132,51 @@ TEST_F(DeviceCommandsTest, SourceCommandsFailWithoutTheSourcePrivateInterface) {
     Source().answersPrivate = false;
     DWORD value = kUntouched;
     for (int code : {21, 22, 23, 26, 28, 49, 50})
-        EXPECT_EQ(0, link_->Command(code, &value)) << code;
+        EXPECT_EQ(0, m_link->Command(code, &value)) << code;
     EXPECT_EQ(kUntouched, value);
 }
 
 TEST_F(DeviceCommandsTest, SourceCommandsFailWithoutASourceFilter) {
-    ASSERT_EQ(1, link_->Open(CONFIG_SPLITTER, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SPLITTER, 0));
     DWORD value = kUntouched;
     for (int code : {21, 22, 23, 26, 28, 49, 50})
-        EXPECT_EQ(0, link_->Command(code, &value)) << code;
+        EXPECT_EQ(0, m_link->Command(code, &value)) << code;
     EXPECT_EQ(kUntouched, value);
 }
 
 class FilterVersionsTest : public DeviceCommandsTest {
 protected:
-    FilterVersionsTest() { std::memset(&block_, 'x', sizeof block_); }
+    FilterVersionsTest() { std::memset(&m_block, 'x', sizeof m_block); }
     std::string Field(const char (&field)[VERSION_TEXT_SIZE]) {
         return std::string(field, strnlen(field, VERSION_TEXT_SIZE));
     }
     bool Untouched(const char (&field)[VERSION_TEXT_SIZE]) {
         return std::string(field, VERSION_TEXT_SIZE) == std::string(VERSION_TEXT_SIZE, 'x');
     }
-    FilterVersionBlock block_;
+    FilterVersionBlock m_block;
 };
 
 TEST_F(FilterVersionsTest, FillsTheFieldsOfTheFiltersTheLinkHolds) {
     Script(FakeRole::Source).versionText = "src 1.2";
     Script(FakeRole::Splitter).versionText = "spl 3.4";
 
-    EXPECT_EQ(1, link_->Command(CMD_GET_FILTER_VERSIONS, &block_));
+    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
 
-    EXPECT_EQ("src 1.2", Field(block_.szSourceVersion));
-    EXPECT_EQ("spl 3.4", Field(block_.szSplitterVersion));
-    EXPECT_TRUE(Untouched(block_.szSinkVersion));
+    EXPECT_EQ("src 1.2", Field(m_block.szSourceVersion));
+    EXPECT_EQ("spl 3.4", Field(m_block.szSplitterVersion));
+    EXPECT_TRUE(Untouched(m_block.szSinkVersion));
 
     Script(FakeRole::Sink).versionText = "snk";
-    ASSERT_EQ(1, link_->Open(CONFIG_SINK, 0));
-    EXPECT_EQ(1, link_->Command(CMD_GET_FILTER_VERSIONS, &block_));
-    EXPECT_EQ("snk", Field(block_.szSinkVersion));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
+    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
+    EXPECT_EQ("snk", Field(m_block.szSinkVersion));
 }
 
 TEST_F(FilterVersionsTest, ALinkWithoutFiltersSucceedsAndWritesNothing) {
-    link_->Close();
-    EXPECT_EQ(1, link_->Command(CMD_GET_FILTER_VERSIONS, &block_));
-    EXPECT_TRUE(Untouched(block_.szSourceVersion));
-    EXPECT_TRUE(Untouched(block_.szSplitterVersion));
+    m_link->Close();
+    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
+    EXPECT_TRUE(Untouched(m_block.szSourceVersion));
+    EXPECT_TRUE(Untouched(m_block.szSplitterVersion));
 }
 
 TEST_F(FilterVersionsTest, StopsAtTheFirstFailureKeepingEarlierFields) {
@@ -195,18 +195,18 @@ TEST_F(FilterVersionsTest, StopsAtTheFirstFailureKeepingEarlierFields) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        std::memset(&block_, 'x', sizeof block_);
+        std::memset(&m_block, 'x', sizeof m_block);
         Script(FakeRole::Source) = FakeFilterScript();
         Script(FakeRole::Splitter) = FakeFilterScript();
         Script(c.failing).versionStatus = c.status;
         Script(c.failing).versionText = c.text;
         Record(FakeRole::Splitter).calls.clear();
 
-        EXPECT_EQ(0, link_->Command(CMD_GET_FILTER_VERSIONS, &block_));
+        EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
 
-        EXPECT_EQ(c.sourceFilled, Field(block_.szSourceVersion) == "1.0");
+        EXPECT_EQ(c.sourceFilled, Field(m_block.szSourceVersion) == "1.0");
         EXPECT_EQ(c.splitterAsked, !Record(FakeRole::Splitter).calls.empty());
-        EXPECT_TRUE(Untouched(block_.szSplitterVersion));
+        EXPECT_TRUE(Untouched(m_block.szSplitterVersion));
     }
 }
 
@@ -216,12 +216,12 @@ TEST_F(FilterVersionsTest, ALongTextIsCutToItsField) {
     Script(FakeRole::Source).versionText = sixty.c_str();
     Script(FakeRole::Splitter).versionText = fortyNine.c_str();
 
-    EXPECT_EQ(1, link_->Command(CMD_GET_FILTER_VERSIONS, &block_));
+    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
 
-    EXPECT_EQ(sixty.substr(0, 49), Field(block_.szSourceVersion));
-    EXPECT_EQ('\0', block_.szSourceVersion[49]);
-    EXPECT_EQ(fortyNine, Field(block_.szSplitterVersion));
-    EXPECT_TRUE(Untouched(block_.szSinkVersion));
+    EXPECT_EQ(sixty.substr(0, 49), Field(m_block.szSourceVersion));
+    EXPECT_EQ('\0', m_block.szSourceVersion[49]);
+    EXPECT_EQ(fortyNine, Field(m_block.szSplitterVersion));
+    EXPECT_TRUE(Untouched(m_block.szSinkVersion));
 }
 
 } // namespace

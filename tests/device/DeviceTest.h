@@ -45,24 +45,24 @@ class DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        fakes_ = std::make_unique<FakeVendorFilters>();
-        ASSERT_TRUE(fakes_->Register());
-        link_ = std::make_unique<InspectableLink>();
+        m_fakes = std::make_unique<FakeVendorFilters>();
+        ASSERT_TRUE(m_fakes->Register());
+        m_link = std::make_unique<InspectableLink>();
     }
     void TearDown() override {
-        link_.reset();
+        m_link.reset();
         for (int i = 0; i < kFilterRoleCount; ++i) {
             EXPECT_EQ(0, Record(FilterRole(i)).releasesPastZero);
             EXPECT_EQ(0, Record(FilterRole(i)).privateRefs);
         }
-        EXPECT_EQ(0, fakes_->LiveFilters());
-        fakes_.reset();
+        EXPECT_EQ(0, m_fakes->LiveFilters());
+        m_fakes.reset();
         CoUninitialize();
     }
 
-    FakeFilterScript& Script(FakeRole role) { return fakes_->Script(role); }
-    FakeFilterRecord& Record(FakeRole role) { return fakes_->Record(role); }
+    FakeFilterScript& Script(FakeRole role) { return m_fakes->Script(role); }
+    FakeFilterRecord& Record(FakeRole role) { return m_fakes->Record(role); }
 
-    std::unique_ptr<FakeVendorFilters> fakes_;
-    std::unique_ptr<InspectableLink> link_;
+    std::unique_ptr<FakeVendorFilters> m_fakes;
+    std::unique_ptr<InspectableLink> m_link;
 };

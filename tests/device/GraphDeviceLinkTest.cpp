@@ -1,4 +1,5 @@
-// Opening, closing and reopening a link over fake vendor filters in a real graph.
+// Opening, closing and reopening a link over fake vendor filters in a real graph, and the
+// vendor's identifiers and graph names it opens them by.
 #include "DeviceTest.h"
 
 #include "DeviceCommands.h"
@@ -14,6 +15,21 @@ bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
 }
 
 class GraphDeviceLinkTest : public DeviceTest {};
+
+TEST(VendorIdentifiersTest, MatchTheMakersText) {
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        SCOPED_TRACE(i);
+        const VendorFilter& filter = kVendorFilters[i];
+        wchar_t text[40] = {};
+        ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
+        EXPECT_STREQ(kMakersText[i].classId, text);
+        ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
+        EXPECT_STREQ(kMakersText[i].privateId, text);
+        wchar_t name[128] = {};
+        ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
+        EXPECT_STREQ(kMakersText[i].graphName, name);
+    }
+}
 
 TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
     struct Case {
@@ -71,39 +87,39 @@ TEST_F(GraphDeviceLinkTest, UnknownConfigurationDoesNothing) {
 }
 
 TEST_F(GraphDeviceLinkTest, UnknownConfigurationLeavesAnOpenLinkOpen) {
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
-    IGraphBuilder* graph = link_->m_pGraph;
-    IBaseFilter* source = link_->Slot(FilterRole::Source);
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
+    IGraphBuilder* graph = m_link->m_pGraph;
+    IBaseFilter* source = m_link->Slot(FilterRole::Source);
 
-    EXPECT_EQ(0, link_->Open(8, 0));
+    EXPECT_EQ(0, m_link->Open(8, 0));
 
-    EXPECT_EQ(graph, link_->m_pGraph);
-    EXPECT_EQ(source, link_->Slot(FilterRole::Source));
-    EXPECT_EQ(CONFIG_SOURCE_SPLITTER, link_->m_nConfig);
+    EXPECT_EQ(graph, m_link->m_pGraph);
+    EXPECT_EQ(source, m_link->Slot(FilterRole::Source));
+    EXPECT_EQ(CONFIG_SOURCE_SPLITTER, m_link->m_nConfig);
     EXPECT_EQ(0, Record(FakeRole::Source).destroyed);
-    EXPECT_EQ(1, link_->Command(CMD_CHECK_READY, nullptr));
+    EXPECT_EQ(1, m_link->Command(CMD_CHECK_READY, nullptr));
 }
 
 TEST_F(GraphDeviceLinkTest, ReopenDropsTheOldConfigurationsFilters) {
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
-    ASSERT_EQ(1, link_->Open(CONFIG_SINK, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
 
     EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
-    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Source));
-    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
-    EXPECT_NE(nullptr, link_->Slot(FilterRole::Sink));
-    EXPECT_FALSE(GraphHolds(link_->m_pGraph, FilterRole::Source));
-    EXPECT_EQ(CONFIG_SINK, link_->m_nConfig);
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
+    EXPECT_NE(nullptr, m_link->Slot(FilterRole::Sink));
+    EXPECT_FALSE(GraphHolds(m_link->m_pGraph, FilterRole::Source));
+    EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
 }
 
 TEST_F(GraphDeviceLinkTest, ReopenAfterAPartlyOpenLinkKeepsNoOldFilter) {
     Script(FakeRole::Splitter).createStatus = E_FAIL;
-    ASSERT_EQ(3, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     Script(FakeRole::Splitter).createStatus = S_OK;
 
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
     EXPECT_EQ(2, Record(FakeRole::Source).created);
     EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
@@ -112,10 +128,10 @@ TEST_F(GraphDeviceLinkTest, ReopenAfterAPartlyOpenLinkKeepsNoOldFilter) {
 TEST_F(GraphDeviceLinkTest, PartlyOpenLinkStillRunsSourceCommands) {
     Script(FakeRole::Splitter).joinStatus = E_FAIL;
     Script(FakeRole::Source).flashWord = 0x0211;
-    ASSERT_EQ(3, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
     DWORD word = 0;
-    EXPECT_EQ(1, link_->Command(CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(1, m_link->Command(CMD_READ_FLASH_VERSION, &word));
     EXPECT_EQ(0x0211u, word);
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed) << "created but not added: released";
 }
@@ -140,11 +156,11 @@ TEST_F(GraphDeviceLinkTest, DropFilterReleasesUntilTheCountIsZero) {
 
 TEST_F(GraphDeviceLinkTest, DropFilterEndsWhenReleaseNeverReportsZero) {
     Script(FakeRole::Splitter).releaseReportsOne = true;
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
-    link_->Close();
+    m_link->Close();
 
-    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
     // One release past the end is the least a filter that always reports 1 can cost.
     EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
@@ -152,38 +168,38 @@ TEST_F(GraphDeviceLinkTest, DropFilterEndsWhenReleaseNeverReportsZero) {
 }
 
 TEST_F(GraphDeviceLinkTest, CloseDropsEverythingAndMayBeRepeated) {
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
-    link_->Close();
-    link_->Close();
+    m_link->Close();
+    m_link->Close();
 
-    EXPECT_EQ(nullptr, link_->m_pGraph);
-    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Source));
-    EXPECT_EQ(nullptr, link_->Slot(FilterRole::Splitter));
-    EXPECT_EQ(CONFIG_NONE, link_->m_nConfig);
-    EXPECT_EQ(0, fakes_->LiveFilters());
-    EXPECT_EQ(0, link_->Command(CMD_CHECK_READY, nullptr));
+    EXPECT_EQ(nullptr, m_link->m_pGraph);
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
+    EXPECT_EQ(CONFIG_NONE, m_link->m_nConfig);
+    EXPECT_EQ(0, m_fakes->LiveFilters());
+    EXPECT_EQ(0, m_link->Command(CMD_CHECK_READY, nullptr));
 }
 
 TEST_F(GraphDeviceLinkTest, DeletingThroughTheBaseClassCloses) {
     CDeviceLink* link = new CGraphDeviceLink;
     ASSERT_EQ(1, link->Open(CONFIG_SOURCE_SPLITTER, 0));
     delete link;
-    EXPECT_EQ(0, fakes_->LiveFilters());
+    EXPECT_EQ(0, m_fakes->LiveFilters());
 
     delete static_cast<CDeviceLink*>(new CGraphDeviceLink);
     EXPECT_EQ(1, Record(FakeRole::Source).created);
 }
 
 TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) {
-    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr)) << "no Source filter";
-    ASSERT_EQ(1, link_->Open(CONFIG_SOURCE_SPLITTER, 0));
+    EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr)) << "no Source filter";
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
-    EXPECT_EQ(0, link_->ShowPropertyPages(1, nullptr));
-    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr)) << "Source without pages";
+    EXPECT_EQ(0, m_link->ShowPropertyPages(1, nullptr));
+    EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr)) << "Source without pages";
     Script(FakeRole::Source).hasPropertyPages = true;
     Script(FakeRole::Source).getPagesStatus = E_FAIL;
-    EXPECT_EQ(1, link_->ShowPropertyPages(2, nullptr));
+    EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr));
 
     EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FakeRole::Source).calls);
 }

@@ -14,11 +14,11 @@ class CountingLink : public CDeviceLink {
 public:
     explicit CountingLink(int* deleted) : m_deleted(deleted) {}
     ~CountingLink() override { ++*m_deleted; }
-    int Open(int, int) override { return ++opens; }
+    int Open(int, int) override { return ++m_opens; }
     int Command(int nCode, void*) override { return nCode == CMD_CHECK_READY ? 7 : 0; }
     int ShowPropertyPages(int, void*) override { return 0; }
     void Close() override {}
-    int opens = 0;
+    int m_opens = 0;
 
 private:
     int* m_deleted;
@@ -34,7 +34,7 @@ TEST_F(OneShotCommandTest, AHeldLinkIsUsedAndKept) {
     EXPECT_EQ(7, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_CHECK_READY, nullptr));
 
     EXPECT_EQ(held, link);
-    EXPECT_EQ(0, held->opens);
+    EXPECT_EQ(0, held->m_opens);
     EXPECT_EQ(0, deleted);
     delete held;
     EXPECT_EQ(0, Record(FakeRole::Source).created);
@@ -50,7 +50,7 @@ TEST_F(OneShotCommandTest, WithoutAHeldLinkOneLinkLivesForTheCommand) {
     EXPECT_EQ(nullptr, link);
     EXPECT_EQ(0x0214u, word);
     EXPECT_EQ(1, Record(FakeRole::Source).created);
-    EXPECT_EQ(0, fakes_->LiveFilters());
+    EXPECT_EQ(0, m_fakes->LiveFilters());
 }
 
 TEST_F(OneShotCommandTest, TheCallersConfigurationIsUsedEvenIfItDoesNotOpen) {

@@ -1,3 +1,0 @@
-#pragma once
-#define IDD_CHAIN_TEST 200
-#define IDC_CHAIN_TEXT 1001
