@@ -35,12 +35,6 @@ TEST_F(ToolsTest, ZrcsimSetsFaultsSettingsAndTheFlashVersion) {
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "version 0214"));
     EXPECT_EQ(0x0214u, FlashVersionWord() & 0xFFFF);
 
-    // A bad request changes nothing.
-    EXPECT_NE(0, RunBeside("zrcsim.exe", "set read_ms=5 nonsense=1"));
-    EXPECT_EQ("3000", m_device.Get("read_ms"));
-    EXPECT_NE(0, RunBeside("zrcsim.exe", "fault unplugged"));
-    EXPECT_NE(0, RunBeside("zrcsim.exe", "version 21"));
-
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "erase"));
     EXPECT_EQ(0xFFFFFFFFu, FlashVersionWord());
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "fault none"));
@@ -61,9 +55,36 @@ TEST_F(ToolsTest, MkfirmwareWritesValidAndDeliberatelyWrongImages) {
     bytes = ReadBytes("image.bin");
     ASSERT_EQ(0x1000u, bytes.size());
     EXPECT_EQ(0x13 ^ 0x4C, bytes[0xFFF]);
-
-    EXPECT_NE(0, RunBeside("mkfirmware.exe", "--version 02X4 -o image.bin"));
-    EXPECT_NE(0, RunBeside("mkfirmware.exe", "--length 3 -o image.bin"));
 }
+
+// A request a tool refuses: it ends with an error and changes neither the device's
+// settings nor its flash.
+struct BadRequest {
+    const char* name;
+    const char* program;
+    const char* arguments;
+};
+
+class ToolRefusalTest : public ToolsTest, public testing::WithParamInterface<BadRequest> {};
+
+TEST_P(ToolRefusalTest, EndsWithAnErrorAndChangesNothing) {
+    ASSERT_EQ(0, RunBeside("zrcsim.exe", "reset"));
+
+    EXPECT_NE(0, RunBeside(GetParam().program, GetParam().arguments));
+
+    EXPECT_EQ("3000", m_device.Get("read_ms"));
+    EXPECT_EQ("0", m_device.Get("probe2"));
+    EXPECT_EQ(0x0211u, FlashVersionWord() & 0xFFFF);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ToolRefusalTest,
+    testing::Values(
+        BadRequest{"UnknownSettingAmongGoodOnes", "zrcsim.exe", "set read_ms=5 nonsense=1"},
+        BadRequest{"UnknownFault", "zrcsim.exe", "fault unplugged"},
+        BadRequest{"ShortVersion", "zrcsim.exe", "version 21"},
+        BadRequest{"ImageVersionNotHex", "mkfirmware.exe", "--version 02X4 -o image.bin"},
+        BadRequest{"ImageShorterThanItsTrailer", "mkfirmware.exe", "--length 3 -o image.bin"}),
+    [](const testing::TestParamInfo<BadRequest>& info) { return std::string(info.param.name); });
 
 } // namespace
