@@ -192,28 +192,33 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << "no file";
 }
 
-// Another process holds the new file, as a virus scanner may.
-TEST_F(StagingFileTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
+// Another process holds the new file, as a virus scanner may, for holdMs.
+struct HoldCase {
+    const char* name;
+    int holdMs;
+    bool matches;
+};
+
+class StagingFileHeldTest : public StagingFileTest, public testing::WithParamInterface<HoldCase> {};
+
+TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
+    const HoldCase& c = GetParam();
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
-    struct Case {
-        const char* name;
-        int holdMs;
-        bool matches;
-    };
-    const Case cases[] = {
-        {"held for a second", 1000, true},
-        {"held throughout", 8000, false},
-    };
-    for (const Case& c : cases) {
-        StartedPrograms programs;
-        programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(c.holdMs));
-        // A process start takes long on a busy machine.
-        ASSERT_TRUE(WaitUntil([] { return HeldElsewhere(kStaging); }, 30000)) << c.name;
-        const DWORD start = GetTickCount();
-        EXPECT_EQ(c.matches, StagingFileMatches(kStaging, m_written)) << c.name;
-        if (!c.matches) {
-            EXPECT_GE(GetTickCount() - start, 1900u) << c.name;
-        }
+    StartedPrograms programs;
+    programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(c.holdMs));
+    // A process start takes long on a busy machine.
+    ASSERT_TRUE(WaitUntil([] { return HeldElsewhere(kStaging); }, 30000));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(c.matches, StagingFileMatches(kStaging, m_written));
+    if (!c.matches) {
+        EXPECT_GE(GetTickCount() - start, 1900u);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Holds, StagingFileHeldTest,
+                         testing::Values(HoldCase{"HeldForASecond", 1000, true},
+                                         HoldCase{"HeldThroughout", 8000, false}),
+                         [](const testing::TestParamInfo<HoldCase>& info) {
+                             return std::string(info.param.name);
+                         });
