@@ -31,18 +31,18 @@ class FilterGraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-        factory_ = new ClassFactory(CreateChainTestFilter);
-        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ChainTestFilter, factory_, CLSCTX_INPROC_SERVER,
-                                              REGCLS_MULTIPLEUSE, &cookie_));
+        m_factory = new ClassFactory(CreateChainTestFilter);
+        ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ChainTestFilter, m_factory,
+                                              CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookie));
     }
     void TearDown() override {
-        CoRevokeClassObject(cookie_);
-        factory_->Release();
+        CoRevokeClassObject(m_cookie);
+        m_factory->Release();
         CoUninitialize();
     }
 
-    ClassFactory* factory_ = nullptr;
-    DWORD cookie_ = 0;
+    ClassFactory* m_factory = nullptr;
+    DWORD m_cookie = 0;
 };
 
 TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
@@ -78,12 +78,12 @@ TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
 class SelfReferencingTeardown : public ComObject<IUnknown> {
 public:
     ~SelfReferencingTeardown() override = default;
-    int destroyed = 0;
+    int m_destroyed = 0;
 
 protected:
     void* FindInterface(REFIID) override { return nullptr; }
     void Destroy() override {
-        if (++destroyed == 1) {
+        if (++m_destroyed == 1) {
             AddRef();
             Release();
         }
@@ -93,7 +93,7 @@ protected:
 TEST(ComObjectTest, AReleaseDuringTheTeardownDoesNotDestroyAgain) {
     SelfReferencingTeardown object;
     object.Release();
-    EXPECT_EQ(1, object.destroyed);
+    EXPECT_EQ(1, object.m_destroyed);
 }
 
 } // namespace

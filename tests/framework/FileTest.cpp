@@ -19,28 +19,28 @@ protected:
 
     void WriteBytes(const std::string& bytes) {
         CFile file;
-        ASSERT_TRUE(file.Open(path_.c_str(), kCreateWriteExclusive));
+        ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
         ASSERT_EQ(bytes.size(), file.Write(bytes.data(), static_cast<UINT>(bytes.size())));
     }
 
-    ScratchFolder folder_;
-    std::string path_ = folder_.File("file.bin");
+    ScratchFolder m_folder;
+    std::string m_path = m_folder.File("file.bin");
 };
 
 TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpenUntilClosed) {
     for (UINT flags : {kReadExclusive, kCreateWriteExclusive}) {
         SCOPED_TRACE(flags);
         CFile first;
-        ASSERT_TRUE(first.Open(path_.c_str(), flags));
+        ASSERT_TRUE(first.Open(m_path.c_str(), flags));
 
         CFile second;
         CFileException error;
-        EXPECT_FALSE(second.Open(path_.c_str(), kReadExclusive, &error));
+        EXPECT_FALSE(second.Open(m_path.c_str(), kReadExclusive, &error));
         EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), error.m_lOsError);
-        EXPECT_EQ(path_, error.m_strFileName);
+        EXPECT_EQ(m_path, error.m_strFileName);
         EXPECT_FALSE(second.IsOpen());
 
-        HANDLE lenient = CreateFileA(path_.c_str(), GENERIC_READ,
+        HANDLE lenient = CreateFileA(m_path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(INVALID_HANDLE_VALUE, lenient);
@@ -48,34 +48,34 @@ TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpenUntilClosed) {
             CloseHandle(lenient);
 
         first.Close();
-        EXPECT_TRUE(second.Open(path_.c_str(), kReadExclusive));
+        EXPECT_TRUE(second.Open(m_path.c_str(), kReadExclusive));
     }
 }
 
 TEST_F(FileTest, ExclusiveOpenFailsWhileAnotherHandleIsOpen) {
-    HANDLE other = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE other = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, other);
     CFile file;
-    EXPECT_FALSE(file.Open(path_.c_str(), kReadExclusive));
-    EXPECT_FALSE(file.Open(path_.c_str(), kCreateWriteExclusive));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kReadExclusive));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kCreateWriteExclusive));
     CloseHandle(other);
-    EXPECT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+    EXPECT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
 }
 
 TEST_F(FileTest, DestructorClosesTheFile) {
     {
         CFile file;
-        ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+        ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     }
     CFile again;
-    EXPECT_TRUE(again.Open(path_.c_str(), kReadExclusive));
+    EXPECT_TRUE(again.Open(m_path.c_str(), kReadExclusive));
 }
 
 TEST_F(FileTest, OpenFailuresLeaveTheObjectClosed) {
     CFile file;
     CFileException error;
-    std::string missing = path_ + ".missing";
+    std::string missing = m_path + ".missing";
     EXPECT_FALSE(file.Open(missing.c_str(), kReadExclusive, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error.m_lOsError);
     EXPECT_FALSE(file.IsOpen());
@@ -83,22 +83,22 @@ TEST_F(FileTest, OpenFailuresLeaveTheObjectClosed) {
     EXPECT_EQ(0u, file.GetLength());
     EXPECT_EQ(-1, file.Seek(0, CFile::begin));
 
-    ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
-    EXPECT_FALSE(file.Open(path_.c_str(), kReadExclusive)) << "an open object is not reopened";
+    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kReadExclusive)) << "an open object is not reopened";
     EXPECT_TRUE(file.IsOpen());
 }
 
 TEST_F(FileTest, CreateTruncatesALongerFileOrMakesAMissingOne) {
     WriteBytes(std::string(1000, 'x'));
     CFile file;
-    ASSERT_TRUE(file.Open(path_.c_str(), kCreateWriteExclusive));
+    ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
     EXPECT_EQ(0u, file.GetLength());
     EXPECT_EQ(4u, file.Write("abcd", 4));
     EXPECT_EQ(4u, file.GetLength());
     file.Close();
 
-    CFile::Remove(path_.c_str());
-    ASSERT_TRUE(file.Open(path_.c_str(), kCreateWriteExclusive));
+    CFile::Remove(m_path.c_str());
+    ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
     EXPECT_EQ(0u, file.GetLength());
 }
 
@@ -107,21 +107,21 @@ TEST_F(FileTest, CreateNewMakesOnlyAMissingFile) {
     WriteBytes("keep");
     CFile file;
     CFileException error;
-    EXPECT_FALSE(file.Open(path_.c_str(), kCreateNew, &error));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kCreateNew, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), error.m_lOsError);
-    ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     EXPECT_EQ(4u, file.GetLength()) << "the file that was there is kept";
     file.Close();
 
-    CFile::Remove(path_.c_str());
-    ASSERT_TRUE(file.Open(path_.c_str(), kCreateNew));
+    CFile::Remove(m_path.c_str());
+    ASSERT_TRUE(file.Open(m_path.c_str(), kCreateNew));
     EXPECT_EQ(0u, file.GetLength());
 }
 
 TEST_F(FileTest, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart) {
     WriteBytes("0123456789");
     CFile file;
-    ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     EXPECT_EQ(10u, file.GetLength());
 
     char tail[5] = {};
@@ -139,7 +139,7 @@ TEST_F(FileTest, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart) {
 TEST_F(FileTest, ReadAndWriteReportTheBytesActuallyMoved) {
     WriteBytes("abc");
     CFile file;
-    ASSERT_TRUE(file.Open(path_.c_str(), kReadExclusive));
+    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     char buffer[8] = {};
     EXPECT_EQ(3u, file.Read(buffer, sizeof buffer)) << "short read at the end of the file";
     EXPECT_EQ(0u, file.Read(buffer, sizeof buffer));
@@ -147,14 +147,14 @@ TEST_F(FileTest, ReadAndWriteReportTheBytesActuallyMoved) {
 }
 
 TEST_F(FileTest, RemoveDeletesTheFileAndRaisesWhenItCannot) {
-    CFile::Remove(path_.c_str());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path_.c_str()));
+    CFile::Remove(m_path.c_str());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_path.c_str()));
     try {
-        CFile::Remove(path_.c_str());
+        CFile::Remove(m_path.c_str());
         FAIL() << "removing a missing file did not raise";
     } catch (const CFileException& error) {
         EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error.m_lOsError);
-        EXPECT_EQ(path_, error.m_strFileName);
+        EXPECT_EQ(m_path, error.m_strFileName);
     }
 }
 
