@@ -25,31 +25,18 @@ namespace {
 
 constexpr DWORD kWaitMs = 10000;
 
-// A link that counts what is done to it and answers every command with `result`.
-class CountingLink : public CDeviceLink {
+// A link held by the dialog that only counts its deletion.
+class HeldLink : public CDeviceLink {
 public:
-    CountingLink(int* destroyed, int result) : m_destroyed(destroyed), m_result(result) {}
-    ~CountingLink() override { ++*m_destroyed; }
-
-    int Open(int, int) override {
-        ++opens;
-        return 1;
-    }
-    int Command(int nCode, void* pArg) override {
-        lastCode = nCode;
-        if (nCode == CMD_READ_FLASH_VERSION && pArg)
-            *static_cast<DWORD*>(pArg) = 0x0214;
-        return m_result;
-    }
+    explicit HeldLink(int* deleted) : m_deleted(deleted) {}
+    ~HeldLink() override { ++*m_deleted; }
+    int Open(int, int) override { return 1; }
+    int Command(int, void*) override { return 1; }
     int ShowPropertyPages(int, void*) override { return 0; }
     void Close() override {}
 
-    int opens = 0;
-    int lastCode = 0;
-
 private:
-    int* m_destroyed;
-    int m_result;
+    int* m_deleted;
 };
 
 HRESULT RefuseToCreate(REFIID, void** ppv) {
@@ -70,9 +57,9 @@ protected:
         Script(FakeRole::Splitter).versionText = "ZRC-SPL2.0.3";
     }
 
-    FakeFilterScript& Script(FakeRole role) { return fakes_.Script(role); }
+    FakeFilterScript& Script(FakeRole role) { return m_fakes.Script(role); }
     FakeFilterScript& Source() { return Script(FakeRole::Source); }
-    FakeFilterRecord& SourceRecord() { return fakes_.Record(FakeRole::Source); }
+    FakeFilterRecord& SourceRecord() { return m_fakes.Record(FakeRole::Source); }
 
     // Options for a dialog over the fake filters; with timedDeviceCheck false the test
     // runs the device check itself. Once the dialog has gone, COM is checked to be still
@@ -82,20 +69,20 @@ protected:
         options.timedDeviceCheck = timedDeviceCheck;
         options.beforeOpen = [this] {
             EXPECT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-            EXPECT_TRUE(fakes_.Register());
-            if (breakGraphManager_) {
+            EXPECT_TRUE(m_fakes.Register());
+            if (m_breakGraphManager) {
                 // The filter graph manager cannot be created in this apartment.
                 auto* factory = new ClassFactory(RefuseToCreate);
                 EXPECT_EQ(S_OK,
                           CoRegisterClassObject(CLSID_FilterGraph, factory, CLSCTX_INPROC_SERVER,
-                                                REGCLS_MULTIPLEUSE, &graphCookie_));
+                                                REGCLS_MULTIPLEUSE, &m_graphCookie));
                 factory->Release();
             }
         };
         options.afterClose = [this] {
-            fakes_.Revoke();
-            if (graphCookie_)
-                CoRevokeClassObject(std::exchange(graphCookie_, 0));
+            m_fakes.Revoke();
+            if (m_graphCookie)
+                CoRevokeClassObject(std::exchange(m_graphCookie, 0));
             HRESULT again = CoInitialize(nullptr);
             EXPECT_EQ(S_FALSE, again);
             if (SUCCEEDED(again))
@@ -116,9 +103,9 @@ protected:
         dialog.Call([](TestUpdaterDlg& dlg) { EXPECT_EQ(nullptr, dlg.m_pLink); });
     }
 
-    FakeVendorFilters fakes_;
-    bool breakGraphManager_ = false;
-    DWORD graphCookie_ = 0;
+    FakeVendorFilters m_fakes;
+    bool m_breakGraphManager = false;
+    DWORD m_graphCookie = 0;
 };
 
 struct CheckCase {
@@ -132,58 +119,66 @@ struct CheckCase {
     bool updateEnabled;
 };
 
-const CheckCase kCheckCases[] = {
-    {"not ready", S_FALSE, S_OK, 0x0211, nullptr, "----", shown::kCheckNotReady, false},
-    {"accepted version, upper bits ignored", S_OK, S_OK, 0xABCD0211, nullptr, "0211", shown::kReady,
-     true},
-    {"new version again", S_OK, S_OK, 0x0214, nullptr, "0214", shown::kReady, true},
-    {"erased version word", S_OK, S_OK, 0x1234FFFF, nullptr, "****", shown::kReady, true},
-    {"other version", S_OK, S_OK, 0x0213, nullptr, "0213", shown::kVersionError, false},
-    {"zero-padded upper case", S_OK, S_OK, 0x00AB, nullptr, "00AB", shown::kVersionError, false},
-    {"any version accepted", S_OK, S_OK, 0x0213, "xxxx", "0213", shown::kReady, true},
-    {"wildcard is lower case only", S_OK, S_OK, 0x0213, "XXXX", "0213", shown::kVersionError,
-     false},
-    {"failed read is no version", S_OK, E_FAIL, 0xFFFF, nullptr, "----", shown::kVersionError,
-     false},
-    {"negative probe is ready", E_FAIL, S_OK, 0x0211, nullptr, "0211", shown::kReady, true},
-};
+void PrintTo(const CheckCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
-TEST_F(UpdaterDlgTest, DeviceCheckOutcomes) {
-    for (const CheckCase& c : kCheckCases) {
-        SCOPED_TRACE(c.name);
-        Source().probeStatus[0] = c.firstProbe;
-        Source().readFlashStatus = c.readStatus;
-        Source().flashWord = c.flashWord;
-        SourceRecord() = FakeFilterRecord();
+class DeviceCheckTest : public UpdaterDlgTest, public testing::WithParamInterface<CheckCase> {};
 
-        int result = -1;
-        DialogRunner dialog(Options(false));
-        dialog.Call([&](TestUpdaterDlg& dlg) {
-            if (c.acceptedVersion)
-                dlg.m_strAcceptedVersion = c.acceptedVersion;
-            result = dlg.CheckDevice();
-            EXPECT_EQ(c.shownVersion, dlg.m_strCurrentVersion);
-            EXPECT_EQ(nullptr, dlg.m_pLink);
-        });
-        EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
-        EXPECT_EQ(c.log, dialog.ItemText(IDC_STATUS));
-        EXPECT_EQ(c.updateEnabled, dialog.IsItemEnabled(IDC_UPDATE));
-        EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
-        EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
+TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
+    const CheckCase& c = GetParam();
+    Source().probeStatus[0] = c.firstProbe;
+    Source().readFlashStatus = c.readStatus;
+    Source().flashWord = c.flashWord;
 
-        const FakeFilterRecord& record = SourceRecord();
-        if (c.firstProbe == S_FALSE) {
-            EXPECT_EQ(0, result);
-            EXPECT_EQ(0, CountCalls(record, "ReadyProbe2"));
-            EXPECT_EQ(0, CountCalls(record, "ReadyProbe3"));
-            EXPECT_EQ(0, CountCalls(record, "ReadFlashWord"));
-        } else {
-            EXPECT_NE(0, result);
-            EXPECT_EQ(1, CountCalls(record, "ReadFlashWord"));
-            EXPECT_EQ(0x1FFFFCu, record.flashAddress);
-        }
+    int result = -1;
+    DialogRunner dialog(Options(false));
+    dialog.Call([&](TestUpdaterDlg& dlg) {
+        if (c.acceptedVersion)
+            dlg.m_strAcceptedVersion = c.acceptedVersion;
+        result = dlg.CheckDevice();
+        EXPECT_EQ(c.shownVersion, dlg.m_strCurrentVersion);
+        EXPECT_EQ(nullptr, dlg.m_pLink);
+    });
+    EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
+    EXPECT_EQ(c.log, dialog.ItemText(IDC_STATUS));
+    EXPECT_EQ(c.updateEnabled, dialog.IsItemEnabled(IDC_UPDATE));
+    EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
+    EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
+
+    const FakeFilterRecord& record = SourceRecord();
+    if (c.firstProbe == S_FALSE) {
+        EXPECT_EQ(0, result);
+        EXPECT_EQ(0, CountCalls(record, "ReadyProbe2"));
+        EXPECT_EQ(0, CountCalls(record, "ReadyProbe3"));
+        EXPECT_EQ(0, CountCalls(record, "ReadFlashWord"));
+    } else {
+        EXPECT_NE(0, result);
+        EXPECT_EQ(1, CountCalls(record, "ReadFlashWord"));
+        EXPECT_EQ(0x1FFFFCu, record.flashAddress);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, DeviceCheckTest,
+    testing::Values(
+        CheckCase{"NotReady", S_FALSE, S_OK, 0x0211, nullptr, "----", shown::kCheckNotReady, false},
+        CheckCase{"AcceptedVersionUpperBitsIgnored", S_OK, S_OK, 0xABCD0211, nullptr, "0211",
+                  shown::kReady, true},
+        CheckCase{"NewVersionAgain", S_OK, S_OK, 0x0214, nullptr, "0214", shown::kReady, true},
+        CheckCase{"ErasedVersionWord", S_OK, S_OK, 0x1234FFFF, nullptr, "****", shown::kReady,
+                  true},
+        CheckCase{"OtherVersion", S_OK, S_OK, 0x0213, nullptr, "0213", shown::kVersionError, false},
+        CheckCase{"ZeroPaddedUpperCase", S_OK, S_OK, 0x00AB, nullptr, "00AB", shown::kVersionError,
+                  false},
+        CheckCase{"AnyVersionAccepted", S_OK, S_OK, 0x0213, "xxxx", "0213", shown::kReady, true},
+        CheckCase{"WildcardIsLowerCaseOnly", S_OK, S_OK, 0x0213, "XXXX", "0213",
+                  shown::kVersionError, false},
+        CheckCase{"FailedReadIsNoVersion", S_OK, E_FAIL, 0xFFFF, nullptr, "----",
+                  shown::kVersionError, false},
+        CheckCase{"NegativeProbeIsReady", E_FAIL, S_OK, 0x0211, nullptr, "0211", shown::kReady,
+                  true}),
+    [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 TEST_F(UpdaterDlgTest, OpensWithVersionsTitleAndDisabledButtons) {
     Source().microcodeVersion = 0x1A2B;
@@ -201,11 +196,11 @@ TEST_F(UpdaterDlgTest, OpensWithVersionsTitleAndDisabledButtons) {
         });
     }
     // The start-up link is gone again, and so are all its filters.
-    EXPECT_EQ(0, fakes_.LiveFilters());
+    EXPECT_EQ(0, m_fakes.LiveFilters());
 }
 
 TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert) {
-    breakGraphManager_ = true;
+    m_breakGraphManager = true;
     DialogRunner dialog(Options());
     HWND warning = nullptr;
     ASSERT_TRUE(WaitUntil(
@@ -216,8 +211,10 @@ TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert
     PostMessageA(warning, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(
         WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
-    // Longer than the device check's delay: its timer was never set.
-    Sleep(DEVICE_CHECK_DELAY_MS + 500);
+    // The device check's timer was never set.
+    dialog.Call([](TestUpdaterDlg& dlg) {
+        EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_DEVICE_CHECK));
+    });
     ExpectUncheckedScreen(dialog);
     EXPECT_EQ(0, SourceRecord().created);
 }
@@ -256,8 +253,12 @@ TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
     Source().flashWord = 0x0211;
     DialogRunner dialog(Options());
     ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, kWaitMs));
-    // Two more periods of the check's timer: it was stopped after the first.
-    Sleep(2 * DEVICE_CHECK_DELAY_MS + 500);
+    // The check's timer was stopped, and a tick posted later finds the check done.
+    dialog.Call([](TestUpdaterDlg& dlg) {
+        EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_DEVICE_CHECK));
+    });
+    PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
+    ASSERT_TRUE(dialog.Flush());
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadyProbe1"));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadFlashWord"));
@@ -308,37 +309,26 @@ TEST_F(UpdaterDlgTest, ProgressTicksOutsideTheFlashMoveNothing) {
     });
 }
 
-TEST_F(UpdaterDlgTest, HeldLinkIsUsedButNeitherOpenedNorDeleted) {
-    int destroyed = 0;
-    auto* link = new CountingLink(&destroyed, 1);
-    DialogRunner dialog(Options(false));
-    dialog.Call([&](TestUpdaterDlg& dlg) {
-        dlg.m_pLink = link;
-        EXPECT_EQ(1, dlg.ReadFlashVersion());
-        EXPECT_EQ(CMD_READ_FLASH_VERSION, link->lastCode);
-        EXPECT_EQ(1, dlg.CheckDevice());
-        EXPECT_EQ(0, link->opens);
-        EXPECT_EQ(0, destroyed);
-        EXPECT_EQ(link, dlg.m_pLink);
-    });
-    EXPECT_EQ("0214", dialog.ItemText(IDC_CURRENT_VERSION));
-}
-
 // Exit and the close box both end the dialog; either way a link it still holds is
 // deleted, and COM, initialised once by the dialog, is released once (Options checks).
-TEST_F(UpdaterDlgTest, ClosingDeletesAHeldLinkAndReleasesComOnce) {
-    for (WPARAM closeCommand : {IDOK, IDCANCEL}) {
-        SCOPED_TRACE(closeCommand == IDOK ? "Exit" : "close box");
-        int destroyed = 0;
-        DialogRunner dialog(Options(false));
-        dialog.Call([&](TestUpdaterDlg& dlg) { dlg.m_pLink = new CountingLink(&destroyed, 1); });
-        PostMessageA(dialog.Window(), WM_COMMAND, closeCommand, 0);
-        ASSERT_TRUE(dialog.WaitForExit(kWaitMs));
-        EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dialog.Result());
-        EXPECT_EQ(1, destroyed);
-        EXPECT_EQ(nullptr, dialog.Dialog().m_pLink);
-    }
+class ClosingTest : public UpdaterDlgTest, public testing::WithParamInterface<WPARAM> {};
+
+TEST_P(ClosingTest, DeletesAHeldLinkAndReleasesComOnce) {
+    const WPARAM closeCommand = GetParam();
+    int deleted = 0;
+    DialogRunner dialog(Options(false));
+    dialog.Call([&](TestUpdaterDlg& dlg) { dlg.m_pLink = new HeldLink(&deleted); });
+    PostMessageA(dialog.Window(), WM_COMMAND, closeCommand, 0);
+    ASSERT_TRUE(dialog.WaitForExit(kWaitMs));
+    EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dialog.Result());
+    EXPECT_EQ(1, deleted);
+    EXPECT_EQ(nullptr, dialog.Dialog().m_pLink);
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, ClosingTest, testing::Values<WPARAM>(IDOK, IDCANCEL),
+                         [](const testing::TestParamInfo<WPARAM>& info) {
+                             return info.param == IDOK ? "Exit" : "CloseBox";
+                         });
 
 TEST(IconPlacementTest, CentresTheIconWithTheOddPixelOnTheFarSide) {
     EXPECT_EQ(2, CentredIconOffset(36, 32));

@@ -1,9 +1,9 @@
-// Runs that never reach the flash: a device that is not ready or holds another version,
-// images that are missing or wrong, a staging file that cannot be written, and starts
-// that the updater refuses: a second copy, and the capture application.
+// Runs that never reach the flash, where it takes the real program against the simulated
+// device: a device check that a missing Source filter or a failed read refuses, an image
+// that is missing or of another version, and starts that the updater refuses: a second
+// copy, and the capture application. The device check's other outcomes are the app tests',
+// the run's other early stops the update tests'.
 #include "UpdaterFixture.h"
-
-#include <functional>
 
 #include "WaitUntil.h"
 
@@ -12,88 +12,77 @@ using uidriver::UiWindow;
 
 namespace {
 
-using RefusalTest = UpdaterFixture;
+// A device setting that makes the device check refuse the update, and what the log says.
+struct CheckRefusal {
+    const char* name;
+    const char* fault;
+    std::string status;
+};
 
-// The device check refuses the update and leaves only About and Exit: a probe that says
-// "not ready", a Source filter that cannot be created at all, another version in the
-// flash, and a failed read of the flash, which is not taken for a blank flash.
-TEST_F(RefusalTest, TheDeviceCheckRefusesAndLeavesOnlyAboutAndExit) {
-    const std::string notReady = shown::kCheckNotReady;
-    const struct {
-        const char* name;
-        const char* fault;        // a device setting that is 1, or null
-        const char* flashVersion; // null: the new device's 0211
-        std::string status;
-        const char* shownVersion;
-    } cases[] = {
-        {"not ready", "probe2", nullptr, notReady, "----"},
-        {"no Source filter", "fault_no_source", nullptr, notReady, "----"},
-        {"failed read", "fault_read_fails", nullptr, shown::kVersionError, "----"},
-        {"other version", nullptr, "0213", shown::kVersionError, "0213"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        m_device.Set({{"probe2", "0"}, {"fault_no_source", "0"}, {"fault_read_fails", "0"}});
-        if (c.fault)
-            m_device.Set({{c.fault, "1"}});
-        if (c.flashVersion)
-            SetFlashVersion(c.flashVersion);
-        UiWindow window;
-        ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
-        ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kStartMs));
-        ExpectScreen(window, c.status, c.shownVersion, false, true, true);
-        ExitUpdater(window);
-    }
+void PrintTo(const CheckRefusal& c, std::ostream* os) {
+    *os << c.name;
 }
 
-// Update pressed on a ready device, and the run stops before the flash with the reason.
-TEST_F(RefusalTest, AnUpdateThatCannotGoAheadStopsBeforeTheFlash) {
-    HANDLE held = INVALID_HANDLE_VALUE;
-    const struct {
-        const char* name;
-        std::function<void()> prepare; // before the updater starts
-        bool deviceGoesAway;           // not ready when Update is pressed
-        std::string status;
-    } cases[] = {
-        {"device gone", [] {}, true, shown::kNotReady},
-        {"no image", [&] { RemoveImage(); }, false, shown::kFileAccessError},
-        {"image a word short", [&] { WriteImage(0x0214, 0x1FFFFE); }, false,
-         shown::kFileVersionError},
-        {"image a word long", [&] { WriteImage(0x0214, 0x200002); }, false,
-         shown::kFileVersionError},
-        {"other image version", [&] { WriteImage(0x0213); }, false, shown::kFileVersionError},
-        {"staging file held open elsewhere",
-         [&] {
-             held = CreateFileA(m_folder.File("update_temp.bin").c_str(), GENERIC_WRITE, 0, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-             ASSERT_NE(INVALID_HANDLE_VALUE, held);
-         },
-         false, shown::kFileAccessError},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteImage();
-        m_device.Set({{"probe1", "0"}});
-        c.prepare();
-        UiWindow window;
-        ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-        if (c.deviceGoesAway)
-            m_device.Set({{"probe1", "1"}});
+class CheckRefusalTest : public UpdaterFixture, public testing::WithParamInterface<CheckRefusal> {};
 
-        ASSERT_TRUE(window.Click(IDC_UPDATE));
-        ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kStartMs));
-        ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kStartMs));
-        ExpectScreen(window, c.status, "0211", false, true, true);
-        EXPECT_EQ("0", m_device.Get("flash_count"));
-        ExitUpdater(window);
-        ExpectImageUnchanged();
-    }
-    ExpectRunLogHolds({"version \"0214\", refused", "2097150 bytes", "2097154 bytes",
-                       "2097152 bytes, version \"0213\", refused", "not opened",
-                       shown::kFileVersionError});
-    if (held != INVALID_HANDLE_VALUE)
-        CloseHandle(held);
+// No version is shown (a failed read is not taken for a blank flash), and only About and
+// Exit can be used.
+TEST_P(CheckRefusalTest, LeavesOnlyAboutAndExit) {
+    const CheckRefusal& c = GetParam();
+    m_device.Set({{c.fault, "1"}});
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
+    ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kStartMs));
+    ExpectScreen(window, c.status, "----", false, true, true);
+    ExitUpdater(window);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, CheckRefusalTest,
+    testing::Values(CheckRefusal{"NoSourceFilter", "fault_no_source", shown::kCheckNotReady},
+                    CheckRefusal{"FailedRead", "fault_read_fails", shown::kVersionError}),
+    [](const testing::TestParamInfo<CheckRefusal>& info) { return info.param.name; });
+
+// The image as the user may have left it when Update is pressed on a ready device, and
+// what the run log records of it.
+struct ImageStop {
+    const char* name;
+    std::uint16_t version; // 0: no image
+    std::string status;
+    const char* logged;
+};
+
+void PrintTo(const ImageStop& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ImageStopTest : public UpdaterFixture, public testing::WithParamInterface<ImageStop> {};
+
+// The run stops before the flash with the reason; the image stays as it was.
+TEST_P(ImageStopTest, StopsBeforeTheFlashWithTheReason) {
+    const ImageStop& c = GetParam();
+    if (c.version)
+        WriteImage(c.version);
+    else
+        ASSERT_NO_FATAL_FAILURE(RemoveImage());
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kStartMs));
+    ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kStartMs));
+    ExpectScreen(window, c.status, "0211", false, true, true);
+    EXPECT_EQ("0", m_device.Get("flash_count"));
+    ExitUpdater(window);
+    ExpectRunLogHolds({c.logged});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Images, ImageStopTest,
+    testing::Values(ImageStop{"Missing", 0, shown::kFileAccessError, "not opened"},
+                    ImageStop{"OtherVersion", 0x0213, shown::kFileVersionError,
+                              "2097152 bytes, version \"0213\", refused"}),
+    [](const testing::TestParamInfo<ImageStop>& info) { return info.param.name; });
 
 // Windows that stand in for the capture application, and one over it, so that a raise of
 // the capture application shows in the Z order. Each is a UI driver test window.

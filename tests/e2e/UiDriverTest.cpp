@@ -25,10 +25,10 @@ class UiDriverTest : public ::testing::Test {
 protected:
     UiWindow StartWindow() {
         return UiWindow::WaitFor(kTitle, 20000,
-                                 programs_.Start("uidriver_testwin.exe", kTitle).Id());
+                                 m_programs.Start("uidriver_testwin.exe", kTitle).Id());
     }
 
-    StartedPrograms programs_;
+    StartedPrograms m_programs;
 };
 
 TEST_F(UiDriverTest, ReadsTextsAndStatesAndWaitsForAClickedChange) {
@@ -101,7 +101,7 @@ TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
     ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
     ASSERT_TRUE(window.RequestClose(CloseRequest::Escape));
     EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
-    EXPECT_TRUE(programs_.Last().WaitForExit(10000));
+    EXPECT_TRUE(m_programs.Last().WaitForExit(10000));
 }
 
 TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {

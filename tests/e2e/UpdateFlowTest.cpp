@@ -93,20 +93,6 @@ TEST_F(UpdateFlowTest, TheAboutBoxShowsWhatTheDeviceReported) {
     ExitUpdater(window);
 }
 
-TEST_F(UpdateFlowTest, AFailedFlashEndsNotGood) {
-    m_device.Set({{"fault_flash_fails", "1"}});
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-
-    ASSERT_TRUE(window.Click(IDC_UPDATE));
-    const std::string failed = shown::kFlashFailed;
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, failed, kFlashMs));
-    ExpectScreen(window, failed, "0211", false, true, true);
-    EXPECT_FALSE(StagingFileExists());
-    ExitUpdater(window);
-    ExpectRunLogHolds({"command 49: 0 after", "Update NG."});
-}
-
 // Another program's WM_QUIT ends the dialog's message loop; the process still waits for the
 // device to be written.
 TEST_F(UpdateFlowTest, AQuitMessageMidFlashWaitsForTheFlashToEnd) {

@@ -70,10 +70,6 @@ void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts) co
     EXPECT_EQ(std::string::npos, log.find(m_folder.Path().substr(2))) << log;
 }
 
-void UpdaterFixture::SetFlashVersion(const char* version) {
-    ASSERT_EQ(0, RunBeside("zrcsim.exe", std::string("version ") + version));
-}
-
 void UpdaterFixture::ExpectScreen(const UiWindow& window, const std::string& status,
                                   const std::string& currentVersion, bool update, bool about,
                                   bool exit) {
@@ -91,7 +87,7 @@ void UpdaterFixture::ExpectScreen(const UiWindow& window, const std::string& sta
 
 void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     DWORD process = window.ProcessId();
-    ASSERT_TRUE(window.Click(IDOK));
+    EXPECT_TRUE(window.Click(IDOK));
     EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kGoneMs, process));
     if (ChildProcess* started = m_programs.Find(process)) {
         EXPECT_TRUE(started->WaitForExit(kGoneMs));

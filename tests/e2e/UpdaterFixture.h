@@ -37,6 +37,7 @@ protected:
 
     // Replaces the image with a made one: 0x200000 bytes and version 0x0214 are valid.
     void WriteImage(std::uint16_t version = 0x0214, std::size_t length = kImageSize);
+    // Call inside ASSERT_NO_FATAL_FAILURE.
     void RemoveImage();
     // The image is still the one the test wrote (or still absent).
     void ExpectImageUnchanged();
@@ -44,9 +45,6 @@ protected:
     // Expects the run log in the folder to hold each of `parts` and no whole path (the
     // folder's own path, or any drive-letter path).
     void ExpectRunLogHolds(const std::vector<std::string>& parts) const;
-
-    // Sets the simulated device's flash version through the zrcsim tool.
-    void SetFlashVersion(const char* version);
 
     // Checks the status text, the current version and the three buttons together.
     void ExpectScreen(const uidriver::UiWindow& window, const std::string& status,
