@@ -179,6 +179,7 @@ TEST_F(DebugLogTest, DestroyingAnOpenLogClosesItsFile) {
 }
 
 TEST_F(DebugLogTest, DefaultLogIsCreatedEmptyInCurrentFolder) {
+    CurrentFolder current(m_folder.Path());
     std::ofstream("DebugOut.LOG", std::ios::binary) << "old";
     {
         CDebugLog log;

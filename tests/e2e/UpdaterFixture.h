@@ -62,7 +62,7 @@ protected:
     ScratchFolder m_folder;
     // Settings written before the program reads them, and what it recorded of flashes.
     SimDeviceState m_device{m_folder.File("device")};
-    StartedPrograms m_programs; // ended before the folder goes
+    StartedPrograms m_programs{m_folder.Path()}; // ended before the folder goes
 
 private:
     Bytes m_image; // empty while no image should exist

@@ -31,6 +31,7 @@ protected:
     }
 
     ScratchFolder m_folder;
+    CurrentFolder m_current{m_folder.Path()}; // the staging file is named relative to it
     char m_firmwarePath[260] = {};
     char m_stagingPath[260] = {};
 };

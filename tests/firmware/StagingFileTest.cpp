@@ -33,6 +33,7 @@ protected:
     }
 
     ScratchFolder m_folder;
+    CurrentFolder m_current{m_folder.Path()}; // the staging file is named relative to it
     CFile m_image;
     char m_stagingPath[260];
     StagingDigest m_written;

@@ -35,7 +35,7 @@ StartedPrograms::~StartedPrograms() {
 uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
                                                const std::string& arguments) {
     m_started.push_back(std::make_unique<uidriver::ChildProcess>());
-    EXPECT_TRUE(StartBeside(*m_started.back(), name, arguments)) << name;
+    EXPECT_TRUE(m_started.back()->Start(m_folder, BinProgram(name), arguments)) << name;
     return *m_started.back();
 }
 

@@ -4,6 +4,7 @@
 // process's environment.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -17,11 +18,11 @@ bool StartBeside(uidriver::ChildProcess& child, const std::string& name,
 // within 30 s (it is ended then).
 int RunBeside(const std::string& name, const std::string& arguments = std::string());
 
-// The programs one test started beside it; those still running are ended when the object
-// goes.
+// The programs one test started beside it, each in `folder` (the current folder when
+// empty); those still running are ended when the object goes.
 class StartedPrograms {
 public:
-    StartedPrograms() = default;
+    explicit StartedPrograms(std::string folder = std::string()) : m_folder(std::move(folder)) {}
     ~StartedPrograms();
     StartedPrograms(const StartedPrograms&) = delete;
     StartedPrograms& operator=(const StartedPrograms&) = delete;
@@ -34,5 +35,6 @@ public:
     uidriver::ChildProcess* Find(DWORD processId);
 
 private:
+    std::string m_folder;
     std::vector<std::unique_ptr<uidriver::ChildProcess>> m_started;
 };

@@ -33,14 +33,19 @@ ScratchFolder::ScratchFolder() {
     fs::create_directories(folder, error);
     EXPECT_FALSE(error) << folder << ": " << error.message();
     m_path = folder.string();
-
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    m_previous = previous;
-    EXPECT_TRUE(SetCurrentDirectoryA(m_path.c_str())) << m_path;
 }
 
 ScratchFolder::~ScratchFolder() {
-    SetCurrentDirectoryA(m_previous.c_str());
     RemoveTree(m_path);
+}
+
+CurrentFolder::CurrentFolder(const std::string& folder) {
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    m_previous = previous;
+    EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
+}
+
+CurrentFolder::~CurrentFolder() {
+    SetCurrentDirectoryA(m_previous.c_str());
 }

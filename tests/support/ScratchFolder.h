@@ -1,7 +1,6 @@
 #pragma once
 // A fresh, empty folder for one test, under the temporary folder and named after the
-// test and the process. While the object lives it is the current folder, since the
-// updater names its files relative to that; afterwards it is removed with everything in
+// test and the process. When the object goes, the folder is removed with everything in
 // it, files made read-only included.
 #include <string>
 
@@ -19,5 +18,18 @@ public:
 
 private:
     std::string m_path;
+};
+
+// While the object lives, `folder` is the process's current folder: the updater's dialog
+// names its image, staging file and run log relative to it. A failure of the running
+// test when the folder cannot be entered.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
     std::string m_previous;
 };
