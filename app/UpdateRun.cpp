@@ -9,6 +9,7 @@
 #include "File.h"
 #include "GraphDeviceLink.h"
 #include "ImageCheck.h"
+#include "ShippedFirmware.h"
 #include "Thread.h"
 #include "UpdateThreadArgs.h"
 
@@ -90,7 +91,7 @@ void CUpdaterDlg::OnUpdateClicked() {
     ImageFacts image;
     ImageVerdict verdict =
         PrepareFirmwareImage(m_szFirmwarePath, m_szStagingPath, m_strNewVersion.c_str(), &image);
-    m_runLog.Note("image zrcup0214.bin: %llu bytes, version \"%s\", %s", image.length,
+    m_runLog.Note("image " ZRC_FIRMWARE_IMAGE ": %llu bytes, version \"%s\", %s", image.length,
                   image.version, ImageVerdictText(verdict));
     if (verdict != ImageVerdict::NotOpened)
         std::memcpy(g_updateThreadArgs.szStagingPath, m_szStagingPath,

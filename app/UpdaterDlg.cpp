@@ -185,11 +185,11 @@ void CUpdaterDlg::EnterState(RunState state) {
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnExit.GetSafeHwnd()), TRUE);
 
     if (state == RunState::CheckDue)
-        SetTimer(TIMER_DEVICE_CHECK, DEVICE_CHECK_DELAY_MS, nullptr);
+        SetTimer(TIMER_DEVICE_CHECK, kDeviceCheckDelayMs, nullptr);
     else
         KillTimer(TIMER_DEVICE_CHECK);
     if (state == RunState::Flashing)
-        SetTimer(TIMER_PROGRESS, PROGRESS_PERIOD_MS, nullptr);
+        SetTimer(TIMER_PROGRESS, kProgressPeriodMs, nullptr);
     else
         KillTimer(TIMER_PROGRESS);
 

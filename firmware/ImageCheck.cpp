@@ -1,6 +1,7 @@
 #include "ImageCheck.h"
 
 #include "FirmwareWord.h"
+#include "ShippedFirmware.h"
 #include "StagingFile.h"
 
 #include <cstdio>
@@ -12,7 +13,7 @@ CFile* g_pImageFile = new CFile;
 
 namespace {
 
-constexpr char kFirmwareImagePath[] = ".\\zrcup0214.bin";
+constexpr char kFirmwareImagePath[] = ".\\" ZRC_FIRMWARE_IMAGE;
 
 // The trailer is the file's actual last four bytes, whatever its length.
 bool ReadTrailer(CFile& image, unsigned char (&trailer)[4]) {

@@ -6,15 +6,22 @@ zrc_id() {
     sed -n "s/^#define $1 \{1,\}\([0-9]\{1,\}\).*/\1/p" "$ZRC_IDENTITY_DIR/resource.h"
 }
 
-# zrc_text NAME: a text from UpdaterIdentity.h or UpdaterMessages.h (kMainWindowTitle,
-# ZRC_ABOUT_TITLE, kRunEndUpdateOk), written there as one literal or as one macro that is.
+# zrc_text NAME: a text from UpdaterIdentity.h, UpdaterMessages.h or the shipped
+# firmware's header (kMainWindowTitle, ZRC_ABOUT_TITLE, kRunEndUpdateOk), written there
+# as string literals and macros that are texts in turn, in any order, over one or two
+# lines. Escapes such as \r\n stay as written.
 zrc_text() {
-    local headers=("$ZRC_IDENTITY_DIR/UpdaterIdentity.h" "$ZRC_IDENTITY_DIR/UpdaterMessages.h")
-    local text macro
-    text=$(sed -n "s/.*\<$1\>[^\"]*\"\([^\"]*\)\".*/\1/p" "${headers[@]}")
-    if [ -z "$text" ]; then
-        macro=$(sed -n "s/.*\<$1\>\[\] *= *\([A-Z_]*\);.*/\1/p" "${headers[@]}")
-        [ -n "$macro" ] && text=$(zrc_text "$macro")
-    fi
+    local headers=("$ZRC_IDENTITY_DIR/UpdaterIdentity.h" "$ZRC_IDENTITY_DIR/UpdaterMessages.h"
+        "$ZRC_IDENTITY_DIR/../firmware/ShippedFirmware.h")
+    local value token text=
+    # A definition whose value starts on the next line is joined to it first.
+    value=$(sed -e ':join' -e '/= *$/{N;s/= *\n */= /;b join' -e '}' "${headers[@]}" |
+        sed -n -e "s/.*\<$1\>\[\] *= *\(.*\);.*/\1/p" -e "s/^#define $1 \{1,\}\(.*\)/\1/p")
+    while read -r token; do
+        case $token in
+        \"*) text+=${token:1:${#token}-2} ;;
+        *) text+=$(zrc_text "$token") ;;
+        esac
+    done < <(grep -oE '"[^"]*"|[A-Z_][A-Z0-9_]*' <<<"$value")
     printf '%s' "$text"
 }
