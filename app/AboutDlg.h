@@ -4,7 +4,7 @@
 // end it.
 #include <string>
 
-#include "Dialog.h"
+#include "framework/Dialog.h"
 #include "resource.h"
 
 class CAboutDlg : public CDialog {

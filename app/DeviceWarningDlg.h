@@ -1,7 +1,7 @@
 #pragma once
 // Tells the user that the device cannot be reached at all. Shown once, before the main
 // dialog appears; OK, Escape and the close box end it. It has no data to exchange.
-#include "Dialog.h"
+#include "framework/Dialog.h"
 #include "resource.h"
 
 class CDeviceWarningDlg : public CDialog {

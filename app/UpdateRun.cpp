@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
-#include "File.h"
+#include "framework/File.h"
 #include "GraphDeviceLink.h"
 #include "ImageCheck.h"
 #include "ShippedFirmware.h"
-#include "Thread.h"
+#include "framework/Thread.h"
 #include "UpdateThreadArgs.h"
 
 UpdateThreadArgs g_updateThreadArgs;

@@ -5,7 +5,7 @@
 // the application's own ever runs.
 #include <windows.h>
 
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 class CUpdaterApp : public CWinApp {
 public:

@@ -6,7 +6,7 @@
 #include "GraphDeviceLink.h"
 #include "IconPlacement.h"
 #include "OneShotCommand.h"
-#include "PaintDC.h"
+#include "framework/PaintDC.h"
 #include "UpdateThreadArgs.h"
 #include "ZrcVersion.h"
 

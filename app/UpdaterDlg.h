@@ -20,9 +20,9 @@
 
 #include <string>
 
-#include "Controls.h"
-#include "Dialog.h"
-#include "Font.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Font.h"
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
 #include "RunLog.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Opening, converting and judging the firmware image, as one step of the update run.
-#include "File.h"
+#include "framework/File.h"
 #include "StagingFile.h"
 
 // The image's file object: created closed at program start, destroyed (and set to null)

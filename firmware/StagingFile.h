@@ -1,7 +1,7 @@
 #pragma once
 // Conversion of the firmware image into the staging file that the device's flash
 // operation reads: each descrambled image word becomes a four-byte record.
-#include "File.h"
+#include "framework/File.h"
 
 #include <cstddef>
 #include <cstdint>
