@@ -27,14 +27,9 @@ inline const MakersText kMakersText[] = {
 };
 static_assert(std::size(kMakersText) == kFilterRoleCount);
 
-inline const wchar_t* MakersGraphName(FilterRole role) {
-    return kMakersText[RoleIndex(role)].graphName;
-}
-
 // Opens the link's protected state to the tests.
 class InspectableLink : public CGraphDeviceLink {
 public:
-    using CGraphDeviceLink::DropFilter;
     using CGraphDeviceLink::m_nConfig;
     using CGraphDeviceLink::m_pGraph;
 

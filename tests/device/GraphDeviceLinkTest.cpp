@@ -8,7 +8,7 @@ namespace {
 
 bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
     IBaseFilter* filter = nullptr;
-    if (FAILED(graph->FindFilterByName(MakersGraphName(role), &filter)))
+    if (FAILED(graph->FindFilterByName(kMakersText[RoleIndex(role)].graphName, &filter)))
         return false;
     filter->Release();
     return true;
@@ -31,6 +31,7 @@ TEST(VendorIdentifiersTest, MatchTheMakersText) {
     }
 }
 
+// A partly open link keeps the filters it added and still runs the Source's commands.
 TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
     struct Case {
         const char* what;
@@ -49,7 +50,8 @@ TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
         {"no source filter", 12, FakeRole::Source, true, true, 2, -1, false, false, false},
         {"source not addable", 12, FakeRole::Source, false, true, 2, -1, false, false, false},
         {"no splitter, partly open", 12, FakeRole::Splitter, true, true, 3, -1, true, false, false},
-        {"splitter not addable", 11, FakeRole::Splitter, false, true, 3, -1, false, false, false},
+        {"splitter not addable", 12, FakeRole::Splitter, false, true, 3, -1, true, false, false},
+        {"no splitter alone", 11, FakeRole::Splitter, true, true, 3, -1, false, false, false},
         {"no sink filter", 10, FakeRole::Sink, true, true, 10, -1, false, false, false},
     };
     for (const Case& c : cases) {
@@ -72,123 +74,74 @@ TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
         EXPECT_EQ(c.source, GraphHolds(link.m_pGraph, FilterRole::Source));
         EXPECT_EQ(c.splitter, GraphHolds(link.m_pGraph, FilterRole::Splitter));
         EXPECT_EQ(c.sink, GraphHolds(link.m_pGraph, FilterRole::Sink));
+        EXPECT_EQ(c.source ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
     }
 }
 
-TEST_F(GraphDeviceLinkTest, UnknownConfigurationDoesNothing) {
-    for (int config : {8, 0, -1, 9, 13}) {
-        InspectableLink link;
-        EXPECT_EQ(0, link.Open(config, 0)) << config;
-        EXPECT_EQ(nullptr, link.m_pGraph);
-        EXPECT_EQ(CONFIG_NONE, link.m_nConfig);
-    }
-    EXPECT_EQ(0, Record(FakeRole::Source).created + Record(FakeRole::Splitter).created +
-                     Record(FakeRole::Sink).created);
-}
-
-TEST_F(GraphDeviceLinkTest, UnknownConfigurationLeavesAnOpenLinkOpen) {
+TEST_F(GraphDeviceLinkTest, UnknownConfigurationChangesNothing) {
+    InspectableLink unopened;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     IGraphBuilder* graph = m_link->m_pGraph;
     IBaseFilter* source = m_link->Slot(FilterRole::Source);
 
-    EXPECT_EQ(0, m_link->Open(8, 0));
+    for (int config : {8, 0, -1, 9, 13}) {
+        EXPECT_EQ(0, unopened.Open(config, 0)) << config;
+        EXPECT_EQ(0, m_link->Open(config, 0)) << config;
+    }
 
+    EXPECT_EQ(nullptr, unopened.m_pGraph);
+    EXPECT_EQ(CONFIG_NONE, unopened.m_nConfig);
     EXPECT_EQ(graph, m_link->m_pGraph);
     EXPECT_EQ(source, m_link->Slot(FilterRole::Source));
     EXPECT_EQ(CONFIG_SOURCE_SPLITTER, m_link->m_nConfig);
+    EXPECT_EQ(1, Record(FakeRole::Source).created);
     EXPECT_EQ(0, Record(FakeRole::Source).destroyed);
     EXPECT_EQ(1, m_link->Command(CMD_CHECK_READY, nullptr));
 }
 
-TEST_F(GraphDeviceLinkTest, ReopenDropsTheOldConfigurationsFilters) {
+TEST_F(GraphDeviceLinkTest, ReopenAndCloseDropEveryFilterOfTheOldConfiguration) {
+    Script(FakeRole::Splitter).createStatus = E_FAIL;
+    ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
+    Script(FakeRole::Splitter).createStatus = S_OK;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
+    EXPECT_EQ(1, Record(FakeRole::Source).destroyed) << "the partly open link's Source";
 
     ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
 
-    EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
+    EXPECT_EQ(2, Record(FakeRole::Source).destroyed);
     EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
     EXPECT_NE(nullptr, m_link->Slot(FilterRole::Sink));
     EXPECT_FALSE(GraphHolds(m_link->m_pGraph, FilterRole::Source));
     EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
-}
-
-TEST_F(GraphDeviceLinkTest, ReopenAfterAPartlyOpenLinkKeepsNoOldFilter) {
-    Script(FakeRole::Splitter).createStatus = E_FAIL;
-    ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-    Script(FakeRole::Splitter).createStatus = S_OK;
-
-    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-
-    EXPECT_EQ(2, Record(FakeRole::Source).created);
-    EXPECT_EQ(1, Record(FakeRole::Source).destroyed);
-}
-
-TEST_F(GraphDeviceLinkTest, PartlyOpenLinkStillRunsSourceCommands) {
-    Script(FakeRole::Splitter).joinStatus = E_FAIL;
-    Script(FakeRole::Source).flashWord = 0x0211;
-    ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-
-    DWORD word = 0;
-    EXPECT_EQ(1, m_link->Command(CMD_READ_FLASH_VERSION, &word));
-    EXPECT_EQ(0x0211u, word);
-    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed) << "created but not added: released";
-}
-
-TEST_F(GraphDeviceLinkTest, DropFilterReleasesUntilTheCountIsZero) {
-    for (int extraRefs : {0, 2}) {
-        SCOPED_TRACE(extraRefs);
-        InspectableLink link;
-        ASSERT_EQ(1, link.Open(CONFIG_SPLITTER, 0));
-        IBaseFilter* splitter = link.Slot(FilterRole::Splitter);
-        for (int i = 0; i < extraRefs; ++i)
-            splitter->AddRef();
-        int destroyedBefore = Record(FakeRole::Splitter).destroyed;
-
-        link.DropFilter(link.Slot(FilterRole::Splitter));
-
-        EXPECT_EQ(nullptr, link.Slot(FilterRole::Splitter));
-        EXPECT_EQ(destroyedBefore + 1, Record(FakeRole::Splitter).destroyed);
-        EXPECT_FALSE(GraphHolds(link.m_pGraph, FilterRole::Splitter));
-    }
-}
-
-TEST_F(GraphDeviceLinkTest, DropFilterEndsWhenReleaseNeverReportsZero) {
-    Script(FakeRole::Splitter).releaseReportsOne = true;
-    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-
-    m_link->Close();
-
-    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
-    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
-    // One release past the end is the least a filter that always reports 1 can cost.
-    EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
-    Record(FakeRole::Splitter).releasesPastZero = 0;
-}
-
-TEST_F(GraphDeviceLinkTest, CloseDropsEverythingAndMayBeRepeated) {
-    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
 
     m_link->Close();
     m_link->Close();
 
     EXPECT_EQ(nullptr, m_link->m_pGraph);
-    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
-    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
+    EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Sink));
     EXPECT_EQ(CONFIG_NONE, m_link->m_nConfig);
     EXPECT_EQ(0, m_fakes->LiveFilters());
     EXPECT_EQ(0, m_link->Command(CMD_CHECK_READY, nullptr));
 }
 
-TEST_F(GraphDeviceLinkTest, DeletingThroughTheBaseClassCloses) {
-    CDeviceLink* link = new CGraphDeviceLink;
-    ASSERT_EQ(1, link->Open(CONFIG_SOURCE_SPLITTER, 0));
-    delete link;
-    EXPECT_EQ(0, m_fakes->LiveFilters());
+// Close releases the configuration's last filter until its count is 0, so that it lets
+// go of the device, and stops when a release no longer lowers the count.
+TEST_F(GraphDeviceLinkTest, CloseReleasesTheLastFilterUntilItIsGone) {
+    ASSERT_EQ(1, m_link->Open(CONFIG_SPLITTER, 0));
+    m_link->Slot(FilterRole::Splitter)->AddRef();
+    m_link->Slot(FilterRole::Splitter)->AddRef();
+    m_link->Close();
+    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
 
-    delete static_cast<CDeviceLink*>(new CGraphDeviceLink);
-    EXPECT_EQ(1, Record(FakeRole::Source).created);
+    Script(FakeRole::Splitter).releaseReportsOne = true;
+    ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
+    m_link->Close();
+    EXPECT_EQ(2, Record(FakeRole::Splitter).destroyed);
+    // One release past the end is the least a filter that always reports 1 can cost.
+    EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
+    Record(FakeRole::Splitter).releasesPastZero = 0;
 }
 
 TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) {

@@ -7,36 +7,17 @@
 
 namespace {
 
-constexpr DWORD kUntouchedMicrocode = 0xDEAD;
-
-// A held link that only counts what is done to it.
-class CountingLink : public CDeviceLink {
-public:
-    explicit CountingLink(int* deleted) : m_deleted(deleted) {}
-    ~CountingLink() override { ++*m_deleted; }
-    int Open(int, int) override { return ++m_opens; }
-    int Command(int nCode, void*) override { return nCode == CMD_CHECK_READY ? 7 : 0; }
-    int ShowPropertyPages(int, void*) override { return 0; }
-    void Close() override {}
-    int m_opens = 0;
-
-private:
-    int* m_deleted;
-};
-
 class OneShotCommandTest : public DeviceTest {};
 
 TEST_F(OneShotCommandTest, AHeldLinkIsUsedAndKept) {
-    int deleted = 0;
-    auto* held = new CountingLink(&deleted);
-    CDeviceLink* link = held;
+    // Held without a Source filter, so a link of the caller's configuration would answer.
+    ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
+    CDeviceLink* link = m_link.get();
 
-    EXPECT_EQ(7, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_CHECK_READY, nullptr));
+    EXPECT_EQ(0, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_CHECK_READY, nullptr));
 
-    EXPECT_EQ(held, link);
-    EXPECT_EQ(0, held->m_opens);
-    EXPECT_EQ(0, deleted);
-    delete held;
+    EXPECT_EQ(m_link.get(), link);
+    EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
     EXPECT_EQ(0, Record(FakeRole::Source).created);
 }
 
@@ -55,12 +36,12 @@ TEST_F(OneShotCommandTest, WithoutAHeldLinkOneLinkLivesForTheCommand) {
 
 TEST_F(OneShotCommandTest, TheCallersConfigurationIsUsedEvenIfItDoesNotOpen) {
     CDeviceLink* link = nullptr;
-    DWORD microcode = kUntouchedMicrocode;
+    DWORD microcode = 0xDEAD;
 
     EXPECT_EQ(0, OneShotCommand(link, 8, CMD_GET_MICROCODE_VERSION, &microcode));
 
     EXPECT_EQ(nullptr, link);
-    EXPECT_EQ(kUntouchedMicrocode, microcode);
+    EXPECT_EQ(0xDEADu, microcode);
     EXPECT_EQ(0, Record(FakeRole::Source).created);
 }
 

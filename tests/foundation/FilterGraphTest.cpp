@@ -21,10 +21,7 @@ const CLSID CLSID_ChainTestFilter = {
     0x6f1c2b8e, 0x3d4a, 0x4e5f, {0x9a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f, 0x6a, 0x7b}};
 
 HRESULT CreateChainTestFilter(REFIID riid, void** ppv) {
-    auto* filter = new PinlessFilter(CLSID_ChainTestFilter);
-    HRESULT hr = filter->QueryInterface(riid, ppv);
-    filter->Release();
-    return hr;
+    return HandOut(new PinlessFilter(CLSID_ChainTestFilter), riid, ppv);
 }
 
 class FilterGraphTest : public ::testing::Test {
@@ -47,13 +44,11 @@ protected:
 
 TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
     ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(S_OK,
-              CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                               reinterpret_cast<void**>(graph.GetAddressOf())));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_PPV_ARGS(graph.GetAddressOf())));
     ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(S_OK,
-              CoCreateInstance(CLSID_ChainTestFilter, nullptr, CLSCTX_INPROC_SERVER,
-                               IID_IBaseFilter, reinterpret_cast<void**>(filter.GetAddressOf())));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ChainTestFilter, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_PPV_ARGS(filter.GetAddressOf())));
 
     ASSERT_EQ(S_OK, graph->AddFilter(filter.Get(), L"Chain Test Filter"));
 
@@ -77,7 +72,6 @@ TEST_F(FilterGraphTest, AddsFindsAndRemovesAnInProcessFilter) {
 // is destroyed may do (a graph removing a filter does).
 class SelfReferencingTeardown : public ComObject<IUnknown> {
 public:
-    ~SelfReferencingTeardown() override = default;
     int m_destroyed = 0;
 
 protected:

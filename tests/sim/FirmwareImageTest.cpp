@@ -1,6 +1,9 @@
 // Images made by mkfirmware: scrambled words and the version trailer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "FirmwareImage.h"
 
 namespace {
@@ -15,27 +18,23 @@ TEST(FirmwareImageTest, ScramblingIsItsOwnInverseAndKeepsTheFixedWords) {
     EXPECT_EQ(0x4C2C, ScrambleImageWord(0x0001));
 }
 
-TEST(FirmwareImageTest, TrailerCarriesTheVersionAndPaddingStaysErased) {
-    std::vector<std::uint8_t> payload = {0x01, 0x00, 0x34, 0x12};
-    std::vector<std::uint8_t> image = MakeImage(payload, 0x0214);
-    ASSERT_EQ(kImageSize, image.size());
-    EXPECT_EQ(0x2C, image[0]); // 0x0001 ^ 0x4C2D, low byte first
-    EXPECT_EQ(0x4C, image[1]);
-    EXPECT_EQ(0x19, image[2]); // 0x1234 ^ 0x4C2D
-    EXPECT_EQ(0x5E, image[3]);
-    EXPECT_EQ(0xFF, image[kImageSize - 3]);
-    // "02" from byte 2 and "14" from byte 3, each XORed with the mask.
-    EXPECT_EQ(0x02 ^ 0x2D, image[kImageSize - 2]);
-    EXPECT_EQ(0x14 ^ 0x4C, image[kImageSize - 1]);
-}
-
-TEST(FirmwareImageTest, WrongLengthImagesKeepTheVersionInTheirLastBytes) {
-    for (std::size_t length : {std::size_t{100}, kImageSize + 2}) {
-        std::vector<std::uint8_t> image = MakeImage(PayloadFromSeed(1), 0x0213, length);
+// Whatever the image's length, even one the payload overfills, its last two bytes hold
+// the version, each XORed with the mask: "02" from byte 2 and "14" from byte 3.
+TEST(FirmwareImageTest, TheLastBytesCarryTheVersionAndPaddingStaysErased) {
+    std::vector<std::uint8_t> payload = PayloadFromSeed(1);
+    const std::uint8_t firstWords[] = {0x01, 0x00, 0x34, 0x12};
+    std::copy(std::begin(firstWords), std::end(firstWords), payload.begin());
+    for (std::size_t length : {kImageSize, std::size_t{100}, kImageSize + 2}) {
+        std::vector<std::uint8_t> image = MakeImage(payload, 0x0214, length);
         ASSERT_EQ(length, image.size());
+        EXPECT_EQ(0x2C, image[0]); // 0x0001 ^ 0x4C2D, low byte first
+        EXPECT_EQ(0x4C, image[1]);
+        EXPECT_EQ(0x19, image[2]); // 0x1234 ^ 0x4C2D
+        EXPECT_EQ(0x5E, image[3]);
         EXPECT_EQ(0x02 ^ 0x2D, image[length - 2]);
-        EXPECT_EQ(0x13 ^ 0x4C, image[length - 1]);
+        EXPECT_EQ(0x14 ^ 0x4C, image[length - 1]);
     }
+    EXPECT_EQ(0xFF, MakeImage(payload, 0x0214)[kImageSize - 3]);
 }
 
 TEST(FirmwareImageTest, VersionTextIsFourHexDigits) {

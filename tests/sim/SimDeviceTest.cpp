@@ -40,9 +40,7 @@ protected:
     // The new device's flash, made by its first command.
     Bytes FactoryFlash() {
         EXPECT_EQ(kSuccess, Command(CMD_CHECK_READY, nullptr));
-        Bytes flash = Flash();
-        EXPECT_EQ(0x200000u, flash.size());
-        return flash;
+        return Flash();
     }
 
     // Runs one command on a new configuration-12 link, as the dialog's one-shot calls do.
@@ -51,7 +49,11 @@ protected:
         link.Open(CONFIG_SOURCE_SPLITTER, 0);
         return link.Command(code, arg);
     }
-    int ReadVersion(DWORD* word) { return Command(CMD_READ_FLASH_VERSION, word); }
+    DWORD Version() {
+        DWORD word = 0;
+        EXPECT_EQ(kSuccess, Command(CMD_READ_FLASH_VERSION, &word));
+        return word & 0xFFFF;
+    }
     int FlashStaging(const char* path, HWND window = nullptr) {
         FlashBlock block = {};
         std::strncpy(block.path, path, sizeof(block.path) - 1);
@@ -63,24 +65,15 @@ protected:
     }
 
     ScratchFolder m_folder;
+    CurrentFolder m_current{m_folder.Path()};
     SimDeviceState m_device{m_folder.Path()};
 };
 
 TEST_F(SimDeviceTest, ReadinessFollowsTheProbes) {
-    struct Case {
-        const char* key;
-        const char* status;
-        int expected;
-    };
-    const Case cases[] = {
-        {"probe1", "0", kSuccess},
-        {"probe1", "1", kFailure},
-        {"probe2", "1", kFailure},
-        {"probe3", "1", kFailure},
-    };
-    for (const Case& c : cases) {
-        m_device.Set({{"probe1", "0"}, {"probe2", "0"}, {"probe3", "0"}, {c.key, c.status}});
-        EXPECT_EQ(c.expected, Command(CMD_CHECK_READY, nullptr)) << c.key << "=" << c.status;
+    EXPECT_EQ(kSuccess, Command(CMD_CHECK_READY, nullptr));
+    for (const char* probe : {"probe1", "probe2", "probe3"}) {
+        m_device.Set({{"probe1", "0"}, {"probe2", "0"}, {"probe3", "0"}, {probe, "1"}});
+        EXPECT_EQ(kFailure, Command(CMD_CHECK_READY, nullptr)) << probe;
     }
 }
 
@@ -117,24 +110,22 @@ TEST_F(SimDeviceTest, FlagAndByteReportTheirConfiguredStatus) {
     EXPECT_EQ(kFailure, Command(CMD_SET_SOURCE_BYTE, &value));
 }
 
-TEST_F(SimDeviceTest, NewDeviceHoldsVersion0211) {
-    DWORD word = 0;
-    ASSERT_EQ(kSuccess, ReadVersion(&word));
-    EXPECT_EQ(0x0211u, word & 0xFFFF);
-}
-
-TEST_F(SimDeviceTest, FlashOfAMadeImageShowsItsTrailerVersion) {
+TEST_F(SimDeviceTest, FlashOfAMadeImageTakesItsTimeAndShowsItsVersion) {
     HWND window =
         CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, window);
+    EXPECT_EQ(0x0211u, Version()) << "a new device";
     const Bytes payload = TestPayload();
     WriteStaging(0x0214);
+    m_device.Set({{"flash_ms", "320"}, {"read_ms", "160"}});
 
+    DWORD start = GetTickCount();
     ASSERT_EQ(kSuccess, FlashStaging(".\\update_temp.bin", window));
+    DWORD flashed = GetTickCount();
+    EXPECT_EQ(0x0214u, Version());
+    EXPECT_GE(flashed - start, 300u);
+    EXPECT_GE(GetTickCount() - flashed, 140u);
 
-    DWORD word = 0;
-    ASSERT_EQ(kSuccess, ReadVersion(&word));
-    EXPECT_EQ(0x0214u, word & 0xFFFF);
     // The flash holds the plain firmware: the payload, then erased padding.
     Bytes flash = Flash();
     ASSERT_EQ(0x200000u, flash.size());
@@ -145,12 +136,14 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageShowsItsTrailerVersion) {
     EXPECT_EQ("1", m_device.Get("flash_count"));
     DestroyWindow(window);
 
+    m_device.Set({{"flash_ms", "64"}});
     ASSERT_EQ(kSuccess, FlashStaging("update_temp.bin", reinterpret_cast<HWND>(0x1234)));
     EXPECT_EQ("0x00001234", m_device.Get("last_flash_window"));
     EXPECT_EQ("0", m_device.Get("last_flash_window_valid"));
 }
 
-TEST_F(SimDeviceTest, InvalidStagingFileIsRefusedAndTheFlashKept) {
+// A refused or failed flash leaves the flash as it was; a failed read leaves the value.
+TEST_F(SimDeviceTest, RefusedOrFailedFlashKeepsTheFlash) {
     Bytes valid = ExpectedStaging(MakeTestImage());
     Bytes shortFile(valid.begin(), valid.end() - 4);
     Bytes longFile = valid;
@@ -159,15 +152,22 @@ TEST_F(SimDeviceTest, InvalidStagingFileIsRefusedAndTheFlashKept) {
     badFiller[0x3FFFFD] = 0x00; // byte 1 of the last record
     Bytes badHighFiller = valid;
     badHighFiller[3] = 0xFE; // byte 3 of the first record
-    const Bytes* files[] = {&shortFile, &longFile, &badFiller, &badHighFiller};
 
     Bytes before = FactoryFlash();
     EXPECT_EQ(kFailure, FlashStaging(".\\missing.bin"));
-    for (const Bytes* file : files) {
+    for (const Bytes* file : {&shortFile, &longFile, &badFiller, &badHighFiller}) {
         WriteBytes("update_temp.bin", *file);
         EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin")) << file->size();
     }
+    m_device.Set({{"fault_flash_fails", "1"}});
+    WriteBytes("update_temp.bin", valid);
+    EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin")) << "a failing flash";
     EXPECT_EQ(before, Flash());
+
+    m_device.Set({{"fault_read_fails", "1"}});
+    DWORD word = 0xCAFE;
+    EXPECT_EQ(kFailure, Command(CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(0xCAFEu, word);
 }
 
 TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
@@ -179,9 +179,8 @@ TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
     ASSERT_EQ(nullptr, GetModuleHandleW(L"zrcsim.dll")) << "the DLL stayed loaded";
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
 
-    DWORD word = 0, microcode = 0;
-    ASSERT_EQ(kSuccess, ReadVersion(&word));
-    EXPECT_EQ(0x0214u, word & 0xFFFF);
+    EXPECT_EQ(0x0214u, Version());
+    DWORD microcode = 0;
     ASSERT_EQ(kSuccess, Command(CMD_GET_MICROCODE_VERSION, &microcode));
     EXPECT_EQ(0xBEEFu, microcode);
 }
@@ -190,44 +189,24 @@ TEST_F(SimDeviceTest, PowerLossLeavesABlankVersionUntilTheNextFlash) {
     WriteStaging(0x0214);
     m_device.Set({{"fault_power_loss", "1"}});
     EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin"));
-    DWORD word = 0;
-    ASSERT_EQ(kSuccess, ReadVersion(&word));
-    EXPECT_EQ(0xFFFFu, word & 0xFFFF);
-    Bytes flash = Flash();
-    EXPECT_NE(0xFF, flash[0]) << "the leading part is programmed";
+    EXPECT_EQ(0xFFFFu, Version());
+    EXPECT_NE(0xFF, Flash()[0]) << "the leading part is programmed";
 
     // The power is back: a second flash recovers the device.
     EXPECT_EQ("0", m_device.Get("fault_power_loss"));
     EXPECT_EQ(kSuccess, FlashStaging(".\\update_temp.bin"));
-    ASSERT_EQ(kSuccess, ReadVersion(&word));
-    EXPECT_EQ(0x0214u, word & 0xFFFF);
-}
-
-TEST_F(SimDeviceTest, FailingFlashAndReadLeaveFlashAndValueAlone) {
-    WriteStaging(0x0214);
-    m_device.Set({{"fault_flash_fails", "1"}});
-    Bytes before = FactoryFlash();
-    EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin"));
-    EXPECT_EQ(before, Flash());
-
-    m_device.Set({{"fault_read_fails", "1"}});
-    DWORD word = 0xCAFE;
-    EXPECT_EQ(kFailure, ReadVersion(&word));
-    EXPECT_EQ(0xCAFEu, word);
+    EXPECT_EQ(0x0214u, Version());
 }
 
 TEST_F(SimDeviceTest, FiltersThatCannotBeCreatedFailTheOpen) {
-    struct Case {
+    const struct {
         const char* fault;
         int config;
         int openResult;
-    };
-    const Case cases[] = {
-        {"fault_no_source", CONFIG_SOURCE_SPLITTER, 2},
-        {"fault_no_splitter", CONFIG_SOURCE_SPLITTER, 3},
-        {"fault_no_sink", CONFIG_SINK, 10},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"fault_no_source", CONFIG_SOURCE_SPLITTER, 2},
+                 {"fault_no_splitter", CONFIG_SOURCE_SPLITTER, 3},
+                 {"fault_no_sink", CONFIG_SINK, 10}};
+    for (const auto& c : cases) {
         m_device.Set({{"fault_no_source", "0"},
                       {"fault_no_splitter", "0"},
                       {"fault_no_sink", "0"},
@@ -235,25 +214,6 @@ TEST_F(SimDeviceTest, FiltersThatCannotBeCreatedFailTheOpen) {
         CGraphDeviceLink link;
         EXPECT_EQ(c.openResult, link.Open(c.config, 0)) << c.fault;
     }
-    // Without its Splitter the link still reaches the Source filter.
-    m_device.Set({{"fault_no_sink", "0"}, {"fault_no_splitter", "1"}});
-    EXPECT_EQ(kSuccess, Command(CMD_CHECK_READY, nullptr));
-}
-
-TEST_F(SimDeviceTest, FlashAndReadTakeTheirConfiguredTime) {
-    WriteStaging(0x0214);
-    m_device.Set({{"flash_ms", "640"}, {"read_ms", "300"}});
-    CGraphDeviceLink link;
-    ASSERT_EQ(1, link.Open(CONFIG_SOURCE_SPLITTER, 0));
-    FlashBlock block = {".\\update_temp.bin", nullptr};
-    DWORD word = 0;
-    DWORD start = GetTickCount();
-    ASSERT_EQ(kSuccess, link.Command(CMD_FLASH_UPDATE, &block));
-    DWORD flashed = GetTickCount();
-    ASSERT_EQ(kSuccess, link.Command(CMD_READ_FLASH_VERSION, &word));
-    DWORD read = GetTickCount();
-    EXPECT_GE(flashed - start, 600u);
-    EXPECT_GE(read - flashed, 280u);
 }
 
 } // namespace

@@ -23,6 +23,7 @@ protected:
     }
 
     ScratchFolder m_folder;
+    CurrentFolder m_current{m_folder.Path()};
     SimDeviceState m_device{m_folder.Path()};
 };
 

@@ -40,7 +40,6 @@ public:
     FakeVendorFilter(FakeState* state, FakeRole role)
         : PinlessFilter(VendorFilterOf(role).classId), m_state(state),
           m_role(role), m_private{PrivateMethods(role), &m_side} {}
-    ~FakeVendorFilter() override = default;
 
     ULONG Count() const { return static_cast<ULONG>(RefCount()); }
     const FakeFilterScript& Script() const { return m_state->scripts[RoleIndex(m_role)]; }
@@ -48,6 +47,12 @@ public:
 
     HRESULT Called(const char* name, HRESULT status) {
         Record().calls.push_back(name);
+        return status;
+    }
+    // Writes an out value only when the status is a success.
+    HRESULT Fill(const char* name, HRESULT status, DWORD* out, DWORD value) {
+        if (SUCCEEDED(Called(name, status)) && out)
+            *out = value;
         return status;
     }
 
@@ -114,15 +119,7 @@ template <typename I> FakeVendorFilter* Owner(I* self) {
     return FakeVendorFilter::Binding::OwnerOf(self)->filter;
 }
 
-// Writes an out value only when the status is a success.
-HRESULT Fill(FakeVendorFilter* filter, const char* name, HRESULT status, DWORD* out, DWORD value) {
-    filter->Called(name, status);
-    if (SUCCEEDED(status) && out)
-        *out = value;
-    return status;
-}
-
-template <typename I> HRESULT STDMETHODCALLTYPE PrivGetVersionString(I* self, char** text) {
+template <typename I> HRESULT STDMETHODCALLTYPE GetVersionString(I* self, char** text) {
     FakeVendorFilter* filter = Owner(self);
     HRESULT status = filter->Called("GetVersionString", filter->Script().versionStatus);
     if (SUCCEEDED(status))
@@ -132,21 +129,16 @@ template <typename I> HRESULT STDMETHODCALLTYPE PrivGetVersionString(I* self, ch
 
 HRESULT STDMETHODCALLTYPE QuerySourceWord(ISourcePrivate* self, DWORD* value) {
     FakeVendorFilter* f = Owner(self);
-    return Fill(f, "QuerySourceWord", f->Script().queryWordStatus, value, f->Script().sourceWord);
+    return f->Fill("QuerySourceWord", f->Script().queryWordStatus, value, f->Script().sourceWord);
 }
-HRESULT STDMETHODCALLTYPE ReadyProbe1(ISourcePrivate* self) {
-    return Owner(self)->Called("ReadyProbe1", Owner(self)->Script().probeStatus[0]);
-}
-HRESULT STDMETHODCALLTYPE ReadyProbe2(ISourcePrivate* self) {
-    return Owner(self)->Called("ReadyProbe2", Owner(self)->Script().probeStatus[1]);
-}
-HRESULT STDMETHODCALLTYPE ReadyProbe3(ISourcePrivate* self) {
-    return Owner(self)->Called("ReadyProbe3", Owner(self)->Script().probeStatus[2]);
+template <int N> HRESULT STDMETHODCALLTYPE ReadyProbe(ISourcePrivate* self) {
+    const char* const names[] = {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"};
+    return Owner(self)->Called(names[N], Owner(self)->Script().probeStatus[N]);
 }
 HRESULT STDMETHODCALLTYPE GetMicrocodeVersion(ISourcePrivate* self, DWORD* version) {
     FakeVendorFilter* f = Owner(self);
-    return Fill(f, "GetMicrocodeVersion", f->Script().microcodeStatus, version,
-                f->Script().microcodeVersion);
+    return f->Fill("GetMicrocodeVersion", f->Script().microcodeStatus, version,
+                   f->Script().microcodeVersion);
 }
 HRESULT STDMETHODCALLTYPE QuerySourceFlag(ISourcePrivate* self) {
     return Owner(self)->Called("QuerySourceFlag", Owner(self)->Script().flagStatus);
@@ -162,22 +154,24 @@ HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, void* updateArgs) {
 HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address, DWORD* value) {
     FakeVendorFilter* f = Owner(self);
     f->Record().flashAddress = address;
-    return Fill(f, "ReadFlashWord", f->Script().readFlashStatus, value, f->Script().flashWord);
+    return f->Fill("ReadFlashWord", f->Script().readFlashStatus, value, f->Script().flashWord);
 }
 
-template <typename Vtbl, typename I> void SetUnknownMethods(Vtbl& v) {
+// The role's method table with its IUnknown slots and GetVersionString set.
+template <typename I, typename Vtbl> Vtbl VersionMethods() {
+    Vtbl v = {};
     FakeVendorFilter::Binding::ForwardUnknown<I>(v);
-    v.GetVersionString = PrivGetVersionString<I>;
+    v.GetVersionString = GetVersionString<I>;
+    return v;
 }
 
-const ISourcePrivateVtbl* SourceMethods() {
-    static const ISourcePrivateVtbl methods = [] {
-        ISourcePrivateVtbl v = {};
-        SetUnknownMethods<ISourcePrivateVtbl, ISourcePrivate>(v);
+const void* PrivateMethods(FakeRole role) {
+    static const ISourcePrivateVtbl source = [] {
+        ISourcePrivateVtbl v = VersionMethods<ISourcePrivate, ISourcePrivateVtbl>();
         v.QuerySourceWord = QuerySourceWord;
-        v.ReadyProbe1 = ReadyProbe1;
-        v.ReadyProbe2 = ReadyProbe2;
-        v.ReadyProbe3 = ReadyProbe3;
+        v.ReadyProbe1 = ReadyProbe<0>;
+        v.ReadyProbe2 = ReadyProbe<1>;
+        v.ReadyProbe3 = ReadyProbe<2>;
         v.GetMicrocodeVersion = GetMicrocodeVersion;
         v.QuerySourceFlag = QuerySourceFlag;
         v.SetSourceByte = SetSourceByte;
@@ -185,22 +179,11 @@ const ISourcePrivateVtbl* SourceMethods() {
         v.ReadFlashWord = ReadFlashWord;
         return v;
     }();
-    return &methods;
-}
-
-const void* PrivateMethods(FakeRole role) {
-    static const ISplitterPrivateVtbl splitter = [] {
-        ISplitterPrivateVtbl v = {};
-        SetUnknownMethods<ISplitterPrivateVtbl, ISplitterPrivate>(v);
-        return v;
-    }();
-    static const ISinkPrivateVtbl sink = [] {
-        ISinkPrivateVtbl v = {};
-        SetUnknownMethods<ISinkPrivateVtbl, ISinkPrivate>(v);
-        return v;
-    }();
+    static const ISplitterPrivateVtbl splitter =
+        VersionMethods<ISplitterPrivate, ISplitterPrivateVtbl>();
+    static const ISinkPrivateVtbl sink = VersionMethods<ISinkPrivate, ISinkPrivateVtbl>();
     // By role.
-    const void* const methods[] = {SourceMethods(), &splitter, &sink};
+    const void* const methods[] = {&source, &splitter, &sink};
     static_assert(std::size(methods) == kFilterRoleCount);
     return methods[RoleIndex(role)];
 }
@@ -214,9 +197,7 @@ template <FakeRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
     auto* filter = new FakeVendorFilter(g_state, role);
     g_state->filters.push_back(filter);
     ++g_state->records[RoleIndex(role)].created;
-    HRESULT hr = filter->QueryInterface(riid, ppv);
-    filter->Release();
-    return hr;
+    return HandOut(filter, riid, ppv);
 }
 
 // By role.

@@ -11,7 +11,6 @@
 
 #include "VendorFilters.h"
 
-// The fakes stand in for each role of the vendor's table.
 using FakeRole = FilterRole;
 
 // What the fake filters of one role do. Out values are written only when the method's
@@ -56,8 +55,7 @@ struct FakeFilterRecord {
 class FakeVendorFilters {
 public:
     FakeVendorFilters();
-    // Revokes the class objects if still registered and frees the filters whose count
-    // reached 0.
+    // Revokes the class objects; frees the filters unless one is still referenced.
     ~FakeVendorFilters();
     FakeVendorFilters(const FakeVendorFilters&) = delete;
     FakeVendorFilters& operator=(const FakeVendorFilters&) = delete;

@@ -8,7 +8,7 @@
 
 class SimDeviceState {
 public:
-    // Makes the folder if needed; a new folder is a new device.
+    // A new folder is a new device.
     explicit SimDeviceState(const std::string& folder);
     ~SimDeviceState();
     SimDeviceState(const SimDeviceState&) = delete;
