@@ -45,8 +45,6 @@ public:
     std::string m_text;
     CEdit m_edit;
 
-    using CWnd::m_hWnd;
-
 protected:
     BOOL OnInitDialog() override {
         BOOL result = CDialog::OnInitDialog();
