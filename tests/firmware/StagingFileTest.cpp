@@ -69,24 +69,6 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
     }
 }
 
-TEST_F(StagingFileTest, UnwritableStagingFileIsLeftUntouched) {
-    const Bytes old = {'s', 't', 'a', 'l', 'e'};
-    WriteBytes(kStaging, old);
-    {
-        CFile holder;
-        ASSERT_TRUE(holder.Open(kStaging, CFile::modeRead | CFile::shareExclusive));
-        EXPECT_FALSE(Build(MakeTestImage()));
-        EXPECT_STREQ(kStaging, m_stagingPath);
-    }
-    EXPECT_TRUE(ReadBytes(kStaging) == old);
-
-    m_image.Close();
-    ASSERT_TRUE(fs::remove(kStaging));
-    ASSERT_TRUE(fs::create_directory(kStaging));
-    EXPECT_FALSE(Build(MakeTestImage()));
-    EXPECT_TRUE(fs::is_directory(kStaging));
-}
-
 TEST_F(StagingFileTest, FailureAfterOpeningRemovesStagingFile) {
     struct Case {
         const char* name;
