@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "ScratchFolder.h"
 
@@ -14,7 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each test writes its log in a scratch folder, which is the current folder too.
 class DebugLogTest : public testing::Test {
 protected:
     // The file as another reader sees it: only what the log has flushed so far.
@@ -22,21 +22,19 @@ protected:
         std::ifstream in(m_path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    void PutOnDisk(const std::string& content) const {
-        std::ofstream(m_path, std::ios::binary) << content;
-    }
 
     ScratchFolder m_folder;
     std::string m_path = m_folder.File("test.log");
 };
 
 // One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters.
-std::string Row(const char* offset, const char* hex, const char* chars) {
+std::string Row(const char* offset, const std::string& hex, const std::string& chars) {
     return std::string("\n") + offset + ": " + hex + "     " + chars;
 }
 
-const char kZeros13[] = "00 00 00 00 00 00 00 00 00 00 00 00 00";
-const char kDots13[] = ". . . . . . . . . . . . .";
+// A row's hex values and characters where no bytes are.
+const std::string kNoHex = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
+const std::string kNoChars = ". . . . . . . . . . . . . . . .";
 
 } // namespace
 
@@ -55,127 +53,104 @@ TEST_F(DebugLogTest, HexDumpRows) {
         std::string expected;
     };
     const Case cases[] = {
-        {"nothing, null data", nullptr, 0,
-         Row("00000000", (std::string("00 00 00 ") + kZeros13).c_str(),
-             (std::string(". . . ") + kDots13).c_str())},
-        {"abc", "abc", 3,
-         Row("00000000", (std::string("61 62 63 ") + kZeros13).c_str(),
-             (std::string("a b c ") + kDots13).c_str())},
+        {"nothing, null data", nullptr, 0, Row("00000000", kNoHex, kNoChars)},
         {"16 bytes, one row", sixteen, 16, rowAtoP},
         {"17 bytes, two rows", sixteen, 17,
-         rowAtoP + Row("00000010", "51 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00",
-                       "Q . . . . . . . . . . . . . . .")},
+         rowAtoP + Row("00000010", "51" + kNoHex.substr(2), "Q" + kNoChars.substr(1))},
         {"printable boundaries", boundary, 6,
          Row("00000000", "20 21 7E 7F 80 FF 00 00 00 00 00 00 00 00 00 00",
              ". ! ~ . . . . . . . . . . . . .")},
     };
     for (const Case& c : cases) {
-        {
-            CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
-            ASSERT_TRUE(log.IsOpen());
-            EXPECT_EQ(1, log.HexDump(c.data, c.count));
-            EXPECT_EQ(0, log.CloseLog());
-        }
-        const std::string written = OnDisk();
-        EXPECT_EQ(c.expected, written) << c.name;
-        EXPECT_EQ(0u, written.size() % 94) << c.name;
+        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
+        ASSERT_TRUE(log.IsOpen());
+        EXPECT_EQ(1, log.HexDump(c.data, c.count));
+        EXPECT_EQ(0, log.CloseLog());
+        EXPECT_EQ(c.expected, OnDisk()) << c.name;
     }
 }
 
-TEST_F(DebugLogTest, FlushesWhenCountedTextReachesThreshold) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_FLUSH, 10);
-    log.WriteText("abcd");
-    EXPECT_EQ("", OnDisk());
-    log.WriteText("efghij");
-    EXPECT_EQ("abcdefghij", OnDisk());
-    // The counter starts over at 0: nine more bytes stay buffered, the tenth flushes.
-    log.WriteText("123456789");
-    EXPECT_EQ(10u, OnDisk().size());
-    log.WriteText("0");
-    EXPECT_EQ(20u, OnDisk().size());
-    log.CloseLog();
+// A text that ends in LF is written as a line (WriteLine of the rest); onDisk is what the
+// file holds right after it.
+struct Write {
+    std::string text;
+    const char* onDisk;
+};
+struct FlushCase {
+    const char* name;
+    std::uint32_t flags;
+    std::uint32_t threshold;
+    std::vector<Write> writes;
+};
+
+TEST_F(DebugLogTest, FlushesOnceTheCountedTextReachesTheThreshold) {
+    const FlushCase cases[] = {
+        // The counter starts over at 0: nine more bytes stay buffered, the tenth flushes.
+        {"threshold reached",
+         DEBUGLOG_FLUSH,
+         10,
+         {{"abcd", ""},
+          {"efghij", "abcdefghij"},
+          {"123456789", "abcdefghij"},
+          {"0", "abcdefghij1234567890"}}},
+        // A counter reduced by the threshold (to 1) would flush at the second text.
+        {"overlong text",
+         DEBUGLOG_FLUSH,
+         10,
+         {{"abcdefghijk", "abcdefghijk"}, {"123456789", "abcdefghijk"}}},
+        {"line end not counted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
+        {"threshold 0, even empty text", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
+        {"without the flush option", 0, 0, {{"abc", ""}}},
+    };
+    for (const FlushCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE | c.flags, c.threshold);
+        std::string all;
+        for (const Write& w : c.writes) {
+            if (!w.text.empty() && w.text.back() == '\n')
+                log.WriteLine(w.text.substr(0, w.text.size() - 1).c_str());
+            else
+                log.WriteText(w.text.c_str());
+            all += w.text;
+            EXPECT_EQ(w.onDisk, OnDisk()) << "after " << w.text;
+        }
+        EXPECT_EQ(0, log.CloseLog());
+        EXPECT_EQ(all, OnDisk());
+    }
 }
 
-TEST_F(DebugLogTest, OverlongTextResetsCounterToZero) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_FLUSH, 10);
-    log.WriteText("abcdefghijk");
-    EXPECT_EQ("abcdefghijk", OnDisk());
-    // A counter reduced by the threshold (to 1) would flush here.
-    log.WriteText("123456789");
-    EXPECT_EQ(11u, OnDisk().size());
-    log.CloseLog();
-}
-
-TEST_F(DebugLogTest, LineEndIsNotCounted) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_FLUSH, 6);
-    log.WriteLine("abcde");
-    EXPECT_EQ("", OnDisk());
-    log.WriteText("x");
-    EXPECT_EQ("abcde\nx", OnDisk());
-    log.CloseLog();
-}
-
-TEST_F(DebugLogTest, ThresholdZeroFlushesEveryTextEvenEmpty) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_FLUSH, 0);
-    log.WriteLine("ab");
-    EXPECT_EQ("ab", OnDisk());
-    log.WriteText("");
-    EXPECT_EQ("ab\n", OnDisk());
-    log.CloseLog();
-}
-
-TEST_F(DebugLogTest, NoExplicitFlushWithoutFlushOption) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0);
-    log.WriteText("abc");
-    EXPECT_EQ("", OnDisk());
-    EXPECT_EQ(0, log.CloseLog());
-    EXPECT_EQ("abc", OnDisk());
-}
-
+// Destroyed while open, the log closes its file and so writes what it buffered.
 TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndEmptiesWithIt) {
-    PutOnDisk("old\n");
+    std::ofstream(m_path, std::ios::binary) << "old\n";
     {
         CDebugLog log(m_path.c_str(), 0, 0xFFFFFFFF);
         log.WriteLine("new");
-        log.CloseLog();
     }
     EXPECT_EQ("old\nnew\n", OnDisk());
     {
         CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
         log.WriteText("fresh");
-        log.CloseLog();
     }
     EXPECT_EQ("fresh", OnDisk());
-}
-
-TEST_F(DebugLogTest, LogWithoutFileAcceptsWritesWithoutEffect) {
-    const std::string path = m_folder.File("missing\\test.log");
-    CDebugLog log(path.c_str(), DEBUGLOG_CREATE | DEBUGLOG_FLUSH, 0);
-    EXPECT_EQ(0, log.IsOpen());
-    EXPECT_EQ(1, log.WriteText("abc"));
-    EXPECT_EQ(1, log.WriteLine("abc"));
-    EXPECT_EQ(1, log.HexDump(nullptr, 0));
-    EXPECT_EQ(0, log.CloseLog());
-    EXPECT_FALSE(fs::exists(path));
-}
-
-TEST_F(DebugLogTest, ClosedLogWritesNothing) {
-    CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0);
-    log.WriteText("kept");
-    EXPECT_EQ(0, log.CloseLog());
-    EXPECT_EQ(0, log.IsOpen());
-    EXPECT_EQ(1, log.WriteLine("lost"));
-    EXPECT_EQ(0, log.CloseLog());
-    EXPECT_EQ("kept", OnDisk());
-}
-
-TEST_F(DebugLogTest, DestroyingAnOpenLogClosesItsFile) {
-    {
-        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
-        log.WriteText("unflushed");
-    }
-    EXPECT_EQ("unflushed", OnDisk());
     EXPECT_TRUE(fs::remove(m_path));
+}
+
+TEST_F(DebugLogTest, LogWithoutFileOrClosedAcceptsWritesWithoutEffect) {
+    const std::string path = m_folder.File("missing\\test.log");
+    CDebugLog missing(path.c_str(), DEBUGLOG_CREATE | DEBUGLOG_FLUSH, 0);
+    EXPECT_EQ(0, missing.IsOpen());
+    CDebugLog closed(m_path.c_str(), DEBUGLOG_CREATE, 0);
+    closed.WriteText("kept");
+    EXPECT_EQ(0, closed.CloseLog());
+    EXPECT_EQ(0, closed.IsOpen());
+    for (CDebugLog* log : {&missing, &closed}) {
+        EXPECT_EQ(1, log->WriteText("abc"));
+        EXPECT_EQ(1, log->WriteLine("abc"));
+        EXPECT_EQ(1, log->HexDump(nullptr, 0));
+        EXPECT_EQ(0, log->CloseLog());
+    }
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ("kept", OnDisk());
 }
 
 TEST_F(DebugLogTest, DefaultLogIsCreatedEmptyInCurrentFolder) {

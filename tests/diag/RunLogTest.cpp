@@ -1,23 +1,14 @@
 // The run log keeps its file small, dropping whole records, oldest first.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "FirmwareFiles.h"
 #include "RunLog.h"
 #include "ScratchFolder.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
 
 TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     ScratchFolder folder;
@@ -33,7 +24,8 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     log.Begin(path.c_str(), "ZrcUpdater 9.8.7");
     log.Note("command %d: %d", 22, 1);
 
-    const std::string content = ReadAll(path);
+    const Bytes bytes = ReadBytes(path);
+    const std::string content(bytes.begin(), bytes.end());
     EXPECT_LT(content.size(), 64u * 1024);
     EXPECT_GT(content.size(), 48u * 1024);
     EXPECT_EQ(0u, content.find("=== record ")) << "a whole record first";

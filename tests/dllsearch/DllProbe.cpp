@@ -7,16 +7,13 @@ extern "C" __declspec(dllimport) int BesideMark();
 
 namespace {
 
+// One object for the life of the DLL.
 class Probe : public IDllProbe {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) {
-            return E_POINTER;
-        }
         *object = iid == IID_IUnknown || iid == IID_IDllProbe ? this : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
     }
-    // One object for the life of the DLL.
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
@@ -25,9 +22,8 @@ public:
         if (!module) {
             return HRESULT_FROM_WIN32(GetLastError());
         }
-        using MarkFn = int (*)();
-        const auto lateMark =
-            reinterpret_cast<MarkFn>(reinterpret_cast<void*>(GetProcAddress(module, "HelperMark")));
+        const auto lateMark = reinterpret_cast<int (*)()>(
+            reinterpret_cast<void*>(GetProcAddress(module, "HelperMark")));
         *imported = HelperMark();
         *beside = BesideMark();
         *late = lateMark ? lateMark() : 0;

@@ -16,12 +16,10 @@ namespace {
 
 constexpr char kServerKey[] = "CLSID\\{F56B1DD3-D57F-4311-92A6-F3F66C498F5B}";
 
-// dllprobe.dll registered by its full path, as the maker's setup registers its filters;
-// the registration goes with the object. Wine's COM does not read the per-user classes
-// (HKCU\Software\Classes), so it goes into the merged view, which Wine keeps in the
-// test's prefix.
-class ProbeRegistration {
-public:
+// dllprobe.dll registered by its full path, as the maker's setup registers its filters,
+// until the object goes. Wine's COM does not read the per-user classes
+// (HKCU\Software\Classes), so it goes into the merged view, kept in the test's prefix.
+struct ProbeRegistration {
     ProbeRegistration() {
         const std::string server = BinProgram("dllsearch\\filter\\dllprobe.dll");
         const std::string key = std::string(kServerKey) + "\\InprocServer32";
@@ -31,9 +29,7 @@ public:
                                5) == ERROR_SUCCESS;
     }
     ~ProbeRegistration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kServerKey); }
-    bool Ok() const { return m_ok; }
 
-private:
     bool m_ok = false;
 };
 
@@ -41,8 +37,8 @@ private:
 
 TEST(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFolder) {
     ScratchFolder folder;
-    ASSERT_TRUE(
-        CopyFileA(BinProgram("zrclate.dll").c_str(), folder.File("zrclate.dll").c_str(), FALSE));
+    CurrentFolder current(folder.Path());
+    ASSERT_TRUE(CopyFileA(BinProgram("zrclate.dll").c_str(), "zrclate.dll", FALSE));
     char path[32767];
     const DWORD length = GetEnvironmentVariableA("PATH", path, sizeof path);
     ASSERT_LT(length, sizeof path);
@@ -56,19 +52,17 @@ TEST(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFo
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     {
         ProbeRegistration registration;
-        ASSERT_TRUE(registration.Ok());
+        ASSERT_TRUE(registration.m_ok);
         IDllProbe* probe = nullptr;
         const HRESULT created = CoGetClassObject(CLSID_DllProbe, CLSCTX_INPROC_SERVER, nullptr,
                                                  IID_IDllProbe, reinterpret_cast<void**>(&probe));
         ASSERT_EQ(S_OK, created) << std::hex << created;
-        int imported = 0;
-        int beside = 0;
-        int late = 0;
-        const HRESULT marked = probe->Marks(&imported, &beside, &late);
+        int marks[3] = {};
+        const HRESULT marked = probe->Marks(&marks[0], &marks[1], &marks[2]);
         EXPECT_EQ(S_OK, marked) << std::hex << marked;
-        EXPECT_EQ(kPathHelperMark, imported);
-        EXPECT_EQ(kBesideMark, beside);
-        EXPECT_EQ(kLateMark, late);
+        EXPECT_EQ(kPathHelperMark, marks[0]);
+        EXPECT_EQ(kBesideMark, marks[1]);
+        EXPECT_EQ(kLateMark, marks[2]);
         probe->Release();
     }
     CoUninitialize();

@@ -12,15 +12,13 @@ int main(int argc, char** argv) {
     // The test looks for the hold by opening the file itself: a moment's collision with
     // that look is tried again.
     HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 1000 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
         file = CreateFileA(argv[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) {
-            return 1;
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) {
+            break;
         }
-        if (file == INVALID_HANDLE_VALUE) {
-            Sleep(10);
-        }
+        Sleep(10);
     }
     if (file == INVALID_HANDLE_VALUE) {
         return 1;

@@ -1,15 +1,12 @@
-// A program built on the framework's entry point: its exit code tells whether
-// InitInstance ran before ExitInstance, and that ExitInstance's result ended the process.
+// A program on the framework's entry point: exit code 42 tells that InitInstance ran
+// before ExitInstance and that ExitInstance's result ended the process.
 #include "WinApp.h"
 
 namespace {
 
 class ProbeApp : public CWinApp {
 public:
-    BOOL InitInstance() override {
-        m_initRan = true;
-        return TRUE;
-    }
+    BOOL InitInstance() override { return m_initRan = true; }
     int ExitInstance() override { return m_initRan ? 42 : 43; }
 
 private:

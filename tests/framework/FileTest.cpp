@@ -1,5 +1,5 @@
-// CFile against real files in a scratch folder: sharing, truncation, positions,
-// short reads and writes, and removal.
+// CFile against real files in a scratch folder: sharing, creation, positions, short reads
+// and writes, and removal.
 #include <gtest/gtest.h>
 
 #include "File.h"
@@ -52,45 +52,40 @@ TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpenUntilClosed) {
     }
 }
 
-TEST_F(FileTest, ExclusiveOpenFailsWhileAnotherHandleIsOpen) {
-    HANDLE other = CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, other);
-    CFile file;
-    EXPECT_FALSE(file.Open(m_path.c_str(), kReadExclusive));
-    EXPECT_FALSE(file.Open(m_path.c_str(), kCreateWriteExclusive));
-    CloseHandle(other);
-    EXPECT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
-}
-
-TEST_F(FileTest, DestructorClosesTheFile) {
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
-    }
-    CFile again;
-    EXPECT_TRUE(again.Open(m_path.c_str(), kReadExclusive));
-}
-
-TEST_F(FileTest, OpenFailuresLeaveTheObjectClosed) {
+TEST_F(FileTest, AMissingFileIsNeitherOpenedNorRemovedAndAnOpenObjectNotReopened) {
+    CFile::Remove(m_path.c_str());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_path.c_str()));
     CFile file;
     CFileException error;
-    std::string missing = m_path + ".missing";
-    EXPECT_FALSE(file.Open(missing.c_str(), kReadExclusive, &error));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kReadExclusive, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error.m_lOsError);
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(0u, file.Read(&error, 1));
     EXPECT_EQ(0u, file.GetLength());
     EXPECT_EQ(-1, file.Seek(0, CFile::begin));
+    try {
+        CFile::Remove(m_path.c_str());
+        FAIL() << "removing a missing file did not raise";
+    } catch (const CFileException& raised) {
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), raised.m_lOsError);
+        EXPECT_EQ(m_path, raised.m_strFileName);
+    }
 
-    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
-    EXPECT_FALSE(file.Open(m_path.c_str(), kReadExclusive)) << "an open object is not reopened";
+    WriteBytes("");
+    constexpr UINT kReadShared = CFile::modeRead | CFile::shareDenyNone;
+    ASSERT_TRUE(file.Open(m_path.c_str(), kReadShared));
+    EXPECT_FALSE(file.Open(m_path.c_str(), kReadShared));
     EXPECT_TRUE(file.IsOpen());
 }
 
-TEST_F(FileTest, CreateTruncatesALongerFileOrMakesAMissingOne) {
+TEST_F(FileTest, CreateTruncatesAnExistingFileWhichCreateNewKeeps) {
+    constexpr UINT kCreateNew = CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
     WriteBytes(std::string(1000, 'x'));
     CFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open(m_path.c_str(), kCreateNew, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), error.m_lOsError);
+
     ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
     EXPECT_EQ(0u, file.GetLength());
     EXPECT_EQ(4u, file.Write("abcd", 4));
@@ -98,64 +93,30 @@ TEST_F(FileTest, CreateTruncatesALongerFileOrMakesAMissingOne) {
     file.Close();
 
     CFile::Remove(m_path.c_str());
-    ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
-    EXPECT_EQ(0u, file.GetLength());
-}
-
-TEST_F(FileTest, CreateNewMakesOnlyAMissingFile) {
-    constexpr UINT kCreateNew = CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
-    WriteBytes("keep");
-    CFile file;
-    CFileException error;
-    EXPECT_FALSE(file.Open(m_path.c_str(), kCreateNew, &error));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), error.m_lOsError);
-    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
-    EXPECT_EQ(4u, file.GetLength()) << "the file that was there is kept";
-    file.Close();
-
-    CFile::Remove(m_path.c_str());
     ASSERT_TRUE(file.Open(m_path.c_str(), kCreateNew));
     EXPECT_EQ(0u, file.GetLength());
 }
 
-TEST_F(FileTest, SeekMovesFromEachOriginAndRefusesPositionsBeforeTheStart) {
+TEST_F(FileTest, SeekReadAndWriteReportWhereTheyGotAndWhatTheyMoved) {
     WriteBytes("0123456789");
     CFile file;
     ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     EXPECT_EQ(10u, file.GetLength());
 
-    char tail[5] = {};
+    char tail[8] = {};
     EXPECT_EQ(6, file.Seek(-4, CFile::end));
-    EXPECT_EQ(4u, file.Read(tail, 4));
+    EXPECT_EQ(4u, file.Read(tail, 7)) << "short read at the end of the file";
     EXPECT_STREQ("6789", tail);
+    EXPECT_EQ(0u, file.Read(tail, 7));
+    EXPECT_EQ(0u, file.Write("zz", 2)) << "a file opened for reading takes no writes";
 
     EXPECT_EQ(2, file.Seek(2, CFile::begin));
     EXPECT_EQ(5, file.Seek(3, CFile::current));
     EXPECT_EQ(-1, file.Seek(-11, CFile::end));
+    SetLastError(ERROR_SUCCESS);
     EXPECT_EQ(-1, file.Seek(0, 3)) << "unknown origin";
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError()) << "refused without a system call";
     EXPECT_EQ(5, file.Seek(0, CFile::current)) << "a refused seek leaves the position";
-}
-
-TEST_F(FileTest, ReadAndWriteReportTheBytesActuallyMoved) {
-    WriteBytes("abc");
-    CFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
-    char buffer[8] = {};
-    EXPECT_EQ(3u, file.Read(buffer, sizeof buffer)) << "short read at the end of the file";
-    EXPECT_EQ(0u, file.Read(buffer, sizeof buffer));
-    EXPECT_EQ(0u, file.Write("zz", 2)) << "a file opened for reading takes no writes";
-}
-
-TEST_F(FileTest, RemoveDeletesTheFileAndRaisesWhenItCannot) {
-    CFile::Remove(m_path.c_str());
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m_path.c_str()));
-    try {
-        CFile::Remove(m_path.c_str());
-        FAIL() << "removing a missing file did not raise";
-    } catch (const CFileException& error) {
-        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error.m_lOsError);
-        EXPECT_EQ(m_path, error.m_strFileName);
-    }
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace {
 
 struct Work {
-    HANDLE release = nullptr; // the worker waits for it, so its handle can be taken first
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr); // lets the worker end
     DWORD workerThread = 0;
 };
 
@@ -21,11 +21,9 @@ UINT DoWork(LPVOID param) {
 
 TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
     Work work;
-    work.release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-
     CWinThread* thread = AfxBeginThread(DoWork, &work);
     ASSERT_NE(nullptr, thread);
-    HANDLE objectHandle = thread->m_hThread;
+    const HANDLE objectHandle = thread->m_hThread;
     HANDLE ours = nullptr;
     ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), objectHandle, GetCurrentProcess(), &ours, 0,
                                 FALSE, DUPLICATE_SAME_ACCESS));
@@ -38,9 +36,8 @@ TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
     EXPECT_EQ(0x1234u, exitCode);
     EXPECT_EQ(threadId, work.workerThread);
     EXPECT_NE(GetCurrentThreadId(), work.workerThread);
-    // The object closed its handle when it deleted itself.
     DWORD flags = 0;
-    EXPECT_FALSE(GetHandleInformation(objectHandle, &flags));
+    EXPECT_FALSE(GetHandleInformation(objectHandle, &flags)) << "closed with the object";
     CloseHandle(ours);
     CloseHandle(work.release);
 }

@@ -8,44 +8,34 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// Windows versions have four parts: project() version 2.1.4 is 2.1.4.0.
-std::string Expected() {
-    std::string version = ZRC_PROJECT_VERSION;
-    while (std::count(version.begin(), version.end(), '.') < 3) {
-        version += ".0";
-    }
-    return version;
-}
-
-std::string Dotted(DWORD high, DWORD low) {
-    return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
-           std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
-}
-
-} // namespace
-
 TEST(VersionResourceTest, VersionInformationAndManifestCarryTheProjectVersion) {
+    // Windows versions have four parts: project() version 2.1.4 is 2.1.4.0.
+    std::string expected = ZRC_PROJECT_VERSION;
+    while (std::count(expected.begin(), expected.end(), '.') < 3) {
+        expected += ".0";
+    }
     std::vector<char> info(GetFileVersionInfoSizeA(ZRC_PRODUCT_EXE, nullptr));
     ASSERT_FALSE(info.empty()) << ZRC_PRODUCT_EXE;
     ASSERT_TRUE(GetFileVersionInfoA(ZRC_PRODUCT_EXE, 0, info.size(), info.data()));
-    auto query = [&info](const char* path) {
+    auto query = [&info](const std::string& path) {
         void* value = nullptr;
         UINT length = 0;
-        return VerQueryValueA(info.data(), path, &value, &length) ? value : nullptr;
+        return VerQueryValueA(info.data(), path.c_str(), &value, &length) ? value : nullptr;
     };
     const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\"));
     ASSERT_NE(nullptr, fixed);
-    EXPECT_EQ(Expected(), Dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
-    EXPECT_EQ(Expected(), Dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
+    auto dotted = [](DWORD high, DWORD low) {
+        return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
+               std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
+    };
+    EXPECT_EQ(expected, dotted(fixed->dwFileVersionMS, fixed->dwFileVersionLS));
+    EXPECT_EQ(expected, dotted(fixed->dwProductVersionMS, fixed->dwProductVersionLS));
     auto text = [&query](const char* name) {
-        const void* value = query((std::string("\\StringFileInfo\\040904b0\\") + name).c_str());
+        const void* value = query(std::string("\\StringFileInfo\\040904b0\\") + name);
         return std::string(value ? static_cast<const char*>(value) : "(none)");
     };
-    for (const char* name : {"FileVersion", "ProductVersion"}) {
-        EXPECT_EQ(Expected(), text(name)) << name;
-    }
+    EXPECT_EQ(expected, text("FileVersion"));
+    EXPECT_EQ(expected, text("ProductVersion"));
     // BinSkim's rule: the publisher is named.
     EXPECT_EQ("Tavo Inc.", text("CompanyName"));
     EXPECT_EQ("Copyright (C) Tavo Inc.", text("LegalCopyright"));
@@ -60,6 +50,6 @@ TEST(VersionResourceTest, VersionInformationAndManifestCarryTheProjectVersion) {
     }
     FreeLibrary(module);
     EXPECT_NE(std::string::npos,
-              manifest.find("name=\"Zrc.ZrcUpdater\" version=\"" + Expected() + "\""))
+              manifest.find("name=\"Zrc.ZrcUpdater\" version=\"" + expected + "\""))
         << manifest;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -22,10 +23,7 @@ ScratchFolder::ScratchFolder() {
     static int counter = 0;
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "zrc";
-    for (char& c : name) {
-        if (c == '/')
-            c = '.';
-    }
+    std::replace(name.begin(), name.end(), '/', '.'); // parameterised tests' names
     name += "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(++counter);
     const fs::path folder = fs::temp_directory_path() / ("zrc." + name);
     RemoveTree(folder);

@@ -1,12 +1,11 @@
 #pragma once
 // A fresh, empty folder for one test, under the temporary folder and named after the
 // test and the process. When the object goes, the folder is removed with everything in
-// it, files made read-only included.
+// it, files made read-only included. A failure of the running test when it cannot be made.
 #include <string>
 
 class ScratchFolder {
 public:
-    // A failure of the running test when the folder cannot be made or entered.
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
