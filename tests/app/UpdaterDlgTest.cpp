@@ -12,9 +12,9 @@
 
 #include "ShownTexts.h"
 #include "ClassFactory.h"
-#include "DeviceLink.h"
 #include "DialogRunner.h"
 #include "FakeFilters.h"
+#include "GraphDeviceLink.h"
 #include "IconPlacement.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
@@ -23,20 +23,6 @@
 namespace {
 
 constexpr DWORD kWaitMs = 10000;
-
-// A link left with the dialog that only counts its deletion.
-class HeldLink : public CDeviceLink {
-public:
-    explicit HeldLink(int* deleted) : m_deleted(deleted) {}
-    ~HeldLink() override { ++*m_deleted; }
-    int Open(int, int) override { return 1; }
-    int Command(int, void*) override { return 1; }
-    int ShowPropertyPages(int, void*) override { return 0; }
-    void Close() override {}
-
-private:
-    int* m_deleted;
-};
 
 HRESULT RefuseToCreate(REFIID, void** ppv) {
     *ppv = nullptr;
@@ -157,24 +143,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 // What the start-up link read stays for the About box; a link the dialog still holds when
-// it closes is deleted with it.
+// it closes goes with it, and its filters with it (TearDown checks).
 TEST_F(UpdaterDlgTest, OpensWithWhatTheDeviceReportedAndDeletesALinkLeftAtClose) {
     Source().microcodeVersion = 0x1A2B;
-    int deleted = 0;
-    {
-        DialogRunner dialog(Options(false));
-        ASSERT_TRUE(
-            WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
-        ExpectUncheckedScreen(dialog);
-        dialog.Call([&](TestUpdaterDlg& dlg) {
-            EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
-            EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
-            EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
-            EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
-            dlg.m_pLink = new HeldLink(&deleted);
-        });
-    }
-    EXPECT_EQ(1, deleted);
+    DialogRunner dialog(Options(false));
+    ASSERT_TRUE(
+        WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
+    ExpectUncheckedScreen(dialog);
+    dialog.Call([&](TestUpdaterDlg& dlg) {
+        EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
+        EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
+        EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
+        EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
+        dlg.m_pLink = new CGraphDeviceLink;
+        EXPECT_EQ(1, dlg.m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0));
+    });
 }
 
 TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert) {
