@@ -1,9 +1,8 @@
-// The main dialog in a real filter graph with fake vendor filters: what it reads when
-// it opens, the one-time device check and version gate, its timers and its link use.
+// The main dialog in a real filter graph with fake vendor filters: what it reads when it
+// opens, the one-time device check and version gate, its timers and its closing.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 #include <uuids.h>
 
 #include <algorithm>
@@ -13,9 +12,9 @@
 
 #include "ShownTexts.h"
 #include "ClassFactory.h"
-#include "DeviceLink.h"
 #include "DialogRunner.h"
 #include "FakeFilters.h"
+#include "GraphDeviceLink.h"
 #include "IconPlacement.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
@@ -24,20 +23,6 @@
 namespace {
 
 constexpr DWORD kWaitMs = 10000;
-
-// A link held by the dialog that only counts its deletion.
-class HeldLink : public CDeviceLink {
-public:
-    explicit HeldLink(int* deleted) : m_deleted(deleted) {}
-    ~HeldLink() override { ++*m_deleted; }
-    int Open(int, int) override { return 1; }
-    int Command(int, void*) override { return 1; }
-    int ShowPropertyPages(int, void*) override { return 0; }
-    void Close() override {}
-
-private:
-    int* m_deleted;
-};
 
 HRESULT RefuseToCreate(REFIID, void** ppv) {
     *ppv = nullptr;
@@ -49,16 +34,16 @@ int CountCalls(const FakeFilterRecord& record, const char* name) {
 }
 
 // Each dialog runs on a thread of its own, in whose apartment the fake filters are
-// registered while it runs.
+// registered while it runs. Once it has gone, so have all the filters it made.
 class UpdaterDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Source().versionText = "ZRC-SRC4.1.7";
-        Script(FakeRole::Splitter).versionText = "ZRC-SPL2.0.3";
+        m_fakes.Script(FakeRole::Splitter).versionText = "ZRC-SPL2.0.3";
     }
+    void TearDown() override { EXPECT_EQ(0, m_fakes.LiveFilters()); }
 
-    FakeFilterScript& Script(FakeRole role) { return m_fakes.Script(role); }
-    FakeFilterScript& Source() { return Script(FakeRole::Source); }
+    FakeFilterScript& Source() { return m_fakes.Script(FakeRole::Source); }
     FakeFilterRecord& SourceRecord() { return m_fakes.Record(FakeRole::Source); }
 
     // Options for a dialog over the fake filters; with timedDeviceCheck false the test
@@ -110,13 +95,11 @@ protected:
 
 struct CheckCase {
     const char* name;
-    HRESULT firstProbe;
-    HRESULT readStatus;
+    bool ready;
     DWORD flashWord;
     const char* acceptedVersion; // null: the built-in one
     const char* shownVersion;
-    std::string log;
-    bool updateEnabled;
+    std::string log; // the gate is open with "Ready."
 };
 
 void PrintTo(const CheckCase& c, std::ostream* os) {
@@ -127,76 +110,54 @@ class DeviceCheckTest : public UpdaterDlgTest, public testing::WithParamInterfac
 
 TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
     const CheckCase& c = GetParam();
-    Source().probeStatus[0] = c.firstProbe;
-    Source().readFlashStatus = c.readStatus;
+    Source().probeStatus[0] = c.ready ? S_OK : S_FALSE;
     Source().flashWord = c.flashWord;
 
-    int result = -1;
     DialogRunner dialog(Options(false));
     dialog.Call([&](TestUpdaterDlg& dlg) {
         if (c.acceptedVersion)
             dlg.m_strAcceptedVersion = c.acceptedVersion;
-        result = dlg.CheckDevice();
-        EXPECT_EQ(c.shownVersion, dlg.m_strCurrentVersion);
-        EXPECT_EQ(nullptr, dlg.m_pLink);
+        dlg.CheckDevice();
     });
     EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
     EXPECT_EQ(c.log, dialog.ItemText(IDC_STATUS));
-    EXPECT_EQ(c.updateEnabled, dialog.IsItemEnabled(IDC_UPDATE));
+    EXPECT_EQ(c.log == shown::kReady, dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
-
-    const FakeFilterRecord& record = SourceRecord();
-    if (c.firstProbe == S_FALSE) {
-        EXPECT_EQ(0, result);
-        EXPECT_EQ(0, CountCalls(record, "ReadyProbe2"));
-        EXPECT_EQ(0, CountCalls(record, "ReadyProbe3"));
-        EXPECT_EQ(0, CountCalls(record, "ReadFlashWord"));
-    } else {
-        EXPECT_NE(0, result);
-        EXPECT_EQ(1, CountCalls(record, "ReadFlashWord"));
-        EXPECT_EQ(0x1FFFFCu, record.flashAddress);
-    }
+    // The flash is read only from a ready device.
+    EXPECT_EQ(c.ready ? 1 : 0, CountCalls(SourceRecord(), "ReadFlashWord"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, DeviceCheckTest,
     testing::Values(
-        CheckCase{"NotReady", S_FALSE, S_OK, 0x0211, nullptr, "----", shown::kCheckNotReady, false},
-        CheckCase{"AcceptedVersionUpperBitsIgnored", S_OK, S_OK, 0xABCD0211, nullptr, "0211",
-                  shown::kReady, true},
-        CheckCase{"NewVersionAgain", S_OK, S_OK, 0x0214, nullptr, "0214", shown::kReady, true},
-        CheckCase{"ErasedVersionWord", S_OK, S_OK, 0x1234FFFF, nullptr, "****", shown::kReady,
-                  true},
-        CheckCase{"OtherVersion", S_OK, S_OK, 0x0213, nullptr, "0213", shown::kVersionError, false},
-        CheckCase{"ZeroPaddedUpperCase", S_OK, S_OK, 0x00AB, nullptr, "00AB", shown::kVersionError,
-                  false},
-        CheckCase{"AnyVersionAccepted", S_OK, S_OK, 0x0213, "xxxx", "0213", shown::kReady, true},
-        CheckCase{"WildcardIsLowerCaseOnly", S_OK, S_OK, 0x0213, "XXXX", "0213",
-                  shown::kVersionError, false},
-        CheckCase{"FailedReadIsNoVersion", S_OK, E_FAIL, 0xFFFF, nullptr, "----",
-                  shown::kVersionError, false},
-        CheckCase{"NegativeProbeIsReady", E_FAIL, S_OK, 0x0211, nullptr, "0211", shown::kReady,
-                  true}),
+        CheckCase{"NotReady", false, 0x0211, nullptr, "----", shown::kCheckNotReady},
+        CheckCase{"AcceptedVersionUpperBitsIgnored", true, 0xABCD0211, nullptr, "0211",
+                  shown::kReady},
+        CheckCase{"NewVersionAgain", true, 0x0214, nullptr, "0214", shown::kReady},
+        CheckCase{"ErasedVersionWord", true, 0x1234FFFF, nullptr, "****", shown::kReady},
+        CheckCase{"OtherVersion", true, 0x0213, nullptr, "0213", shown::kVersionError},
+        CheckCase{"ZeroPaddedUpperCase", true, 0x00AB, nullptr, "00AB", shown::kVersionError},
+        CheckCase{"AnyVersionAccepted", true, 0x0213, "xxxx", "0213", shown::kReady},
+        CheckCase{"WildcardIsLowerCaseOnly", true, 0x0213, "XXXX", "0213", shown::kVersionError}),
     [](const testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
-TEST_F(UpdaterDlgTest, OpensWithVersionsTitleAndDisabledButtons) {
+// What the start-up link read stays for the About box; a link the dialog still holds when
+// it closes goes with it, and its filters with it (TearDown checks).
+TEST_F(UpdaterDlgTest, OpensWithWhatTheDeviceReportedAndDeletesALinkLeftAtClose) {
     Source().microcodeVersion = 0x1A2B;
-    Source().sourceWord = 0x55;
-    {
-        DialogRunner dialog(Options(false));
-        ASSERT_TRUE(
-            WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
-        ExpectUncheckedScreen(dialog);
-        dialog.Call([](TestUpdaterDlg& dlg) {
-            EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
-            EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
-            EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
-            EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
-        });
-    }
-    // The start-up link is gone again, and so are all its filters.
-    EXPECT_EQ(0, m_fakes.LiveFilters());
+    DialogRunner dialog(Options(false));
+    ASSERT_TRUE(
+        WaitUntil([&] { return dialog.ThreadWindow(kMainWindowTitle) != nullptr; }, kWaitMs));
+    ExpectUncheckedScreen(dialog);
+    dialog.Call([&](TestUpdaterDlg& dlg) {
+        EXPECT_EQ(0x1A2Bu, dlg.m_dwMicrocodeVersion);
+        EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
+        EXPECT_STREQ("ZRC-SPL2.0.3", dlg.m_filterVersions.szSplitterVersion);
+        EXPECT_STREQ("", dlg.m_filterVersions.szSinkVersion);
+        dlg.m_pLink = new CGraphDeviceLink;
+        EXPECT_EQ(1, dlg.m_pLink->Open(CONFIG_SOURCE_SPLITTER, 0));
+    });
 }
 
 TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert) {
@@ -219,47 +180,22 @@ TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert
     EXPECT_EQ(0, SourceRecord().created);
 }
 
-TEST_F(UpdaterDlgTest, MissingSourceFilterIsReportedNotReadyOneSecondLater) {
-    Source().createStatus = E_FAIL;
+// The check runs a second after the dialog opened and stops its timer; a device-check tick
+// posted later finds the check done, and a progress tick outside a flash moves nothing.
+TEST_F(UpdaterDlgTest, TheDeviceCheckRunsOnceASecondAfterOpening) {
+    Source().flashWord = 0x0211;
     const DWORD opened = GetTickCount();
     DialogRunner dialog(Options());
-    EXPECT_TRUE(dialog.WaitForStatus(shown::kCheckNotReady, kWaitMs))
-        << dialog.ItemText(IDC_STATUS);
-    EXPECT_GE(GetTickCount() - opened, 900u);
-    EXPECT_EQ(nullptr, dialog.ThreadWindow(kWarningWindowTitle));
-    EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
-    EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
-    dialog.Call([](TestUpdaterDlg& dlg) {
-        EXPECT_EQ(0u, dlg.m_dwMicrocodeVersion);
-        EXPECT_STREQ("", dlg.m_filterVersions.szSourceVersion);
-    });
-}
-
-TEST_F(UpdaterDlgTest, MissingSplitterLeavesOnlyItsVersionEmpty) {
-    Script(FakeRole::Splitter).createStatus = E_FAIL;
-    Source().microcodeVersion = 0x77;
-    DialogRunner dialog(Options(false));
-    dialog.Call([](TestUpdaterDlg& dlg) {
-        EXPECT_EQ(0x77u, dlg.m_dwMicrocodeVersion);
-        EXPECT_STREQ("ZRC-SRC4.1.7", dlg.m_filterVersions.szSourceVersion);
-        EXPECT_STREQ("", dlg.m_filterVersions.szSplitterVersion);
-    });
-}
-
-// The Splitter here reports 1 from every Release, as a cached or static object may: the
-// start-up link's and each one-shot link's Close must still end.
-TEST_F(UpdaterDlgTest, DeviceCheckRunsExactlyOnce) {
-    Script(FakeRole::Splitter).releaseReportsOne = true;
-    Source().flashWord = 0x0211;
-    DialogRunner dialog(Options());
     ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, kWaitMs));
-    // The check's timer was stopped, and a tick posted later finds the check done.
+    EXPECT_GE(GetTickCount() - opened, 900u);
     dialog.Call([](TestUpdaterDlg& dlg) {
         EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_DEVICE_CHECK));
     });
-    PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
+    for (WPARAM id : {TIMER_DEVICE_CHECK, TIMER_PROGRESS, UINT_PTR{3}})
+        PostMessageA(dialog.Window(), WM_TIMER, id, 0);
     ASSERT_TRUE(dialog.Flush());
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
+    EXPECT_EQ(0, dialog.ProgressPos());
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadyProbe1"));
     EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadFlashWord"));
 }
@@ -295,40 +231,6 @@ TEST_F(UpdaterDlgTest, FontAndIconsFollowTheSystemDpi) {
         DeleteObject(info.hbmColor);
     }
 }
-
-// The bar moves only while the flash runs (the update tests step it there); a progress tick
-// posted by another program before a run, or a tick of another id, moves nothing.
-TEST_F(UpdaterDlgTest, ProgressTicksOutsideTheFlashMoveNothing) {
-    DialogRunner dialog(Options(false));
-    dialog.Call([](TestUpdaterDlg& dlg) {
-        HWND bar = GetDlgItem(dlg.GetSafeHwnd(), IDC_PROGRESS);
-        SendMessageA(bar, PBM_SETPOS, 5, 0);
-        for (WPARAM id : {TIMER_PROGRESS, UINT_PTR{3}})
-            SendMessageA(dlg.GetSafeHwnd(), WM_TIMER, id, 0);
-        EXPECT_EQ(5, SendMessageA(bar, PBM_GETPOS, 0, 0));
-    });
-}
-
-// Exit and the close box both end the dialog; either way a link it still holds is
-// deleted, and COM, initialised once by the dialog, is released once (Options checks).
-class ClosingTest : public UpdaterDlgTest, public testing::WithParamInterface<WPARAM> {};
-
-TEST_P(ClosingTest, DeletesAHeldLinkAndReleasesComOnce) {
-    const WPARAM closeCommand = GetParam();
-    int deleted = 0;
-    DialogRunner dialog(Options(false));
-    dialog.Call([&](TestUpdaterDlg& dlg) { dlg.m_pLink = new HeldLink(&deleted); });
-    PostMessageA(dialog.Window(), WM_COMMAND, closeCommand, 0);
-    ASSERT_TRUE(dialog.WaitForExit(kWaitMs));
-    EXPECT_EQ(static_cast<INT_PTR>(closeCommand), dialog.Result());
-    EXPECT_EQ(1, deleted);
-    EXPECT_EQ(nullptr, dialog.Dialog().m_pLink);
-}
-
-INSTANTIATE_TEST_SUITE_P(Commands, ClosingTest, testing::Values<WPARAM>(IDOK, IDCANCEL),
-                         [](const testing::TestParamInfo<WPARAM>& info) {
-                             return info.param == IDOK ? "Exit" : "CloseBox";
-                         });
 
 TEST(IconPlacementTest, CentresTheIconWithTheOddPixelOnTheFarSide) {
     EXPECT_EQ(2, CentredIconOffset(36, 32));

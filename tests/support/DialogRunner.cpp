@@ -3,20 +3,20 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "UiWindow.h"
-
-using uidriver::UiWindow;
-
 namespace {
 
-const char kRunnerProp[] = "zrc.test.runner";
-const char kOldProcProp[] = "zrc.test.oldproc";
 // Posted to the status log behind other messages; its lParam is an event to set.
 constexpr UINT kFlushMessage = WM_APP + 0x100;
 // Sent to the status log; its lParam is a step to run with the dialog.
 constexpr UINT kCallMessage = WM_APP + 0x101;
+// What screen readers hear of a live region's change.
+constexpr DWORD kLiveRegionChanged = 0x8019;
 
 using Step = std::function<void(TestUpdaterDlg&)>;
+using Records = DialogRunner::Records;
+
+const char kRunnerProp[] = "zrc.test.runner";
+const char kOldProcProp[] = "zrc.test.oldproc";
 
 DialogRunner* RunnerOf(HWND hwnd) {
     return static_cast<DialogRunner*>(GetPropA(hwnd, kRunnerProp));
@@ -37,20 +37,20 @@ LRESULT CALLBACK StatusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case EM_REPLACESEL:
         if (lParam)
-            RunnerOf(hwnd)->RecordStatus(reinterpret_cast<const char*>(lParam));
+            RunnerOf(hwnd)->Record(&Records::status,
+                                   std::string(reinterpret_cast<const char*>(lParam)));
         break;
     case WM_CLEAR:
-        RunnerOf(hwnd)->RecordStatus("<clear>");
+        RunnerOf(hwnd)->Record(&Records::status, std::string("<clear>"));
         break;
     }
     return CallOld(hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ProgressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == PBM_SETPOS)
-        RunnerOf(hwnd)->RecordProgress(static_cast<int>(wParam));
-    else if (message == PBM_STEPIT)
-        RunnerOf(hwnd)->RecordProgress(-1);
+    if (message == PBM_SETPOS || message == PBM_STEPIT)
+        RunnerOf(hwnd)->Record(&Records::progress,
+                               message == PBM_SETPOS ? static_cast<int>(wParam) : -1);
     return CallOld(hwnd, message, wParam, lParam);
 }
 
@@ -65,6 +65,15 @@ void Watch(HWND control, DialogRunner* runner, WNDPROC proc) {
     SetPropA(control, kOldProcProp, reinterpret_cast<HANDLE>(old));
 }
 
+// A live-region event of the dialog's thread: what is heard is the status log's text.
+void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+    char text[256] = {};
+    if (DialogRunner* runner = RunnerOf(hwnd)) {
+        GetWindowTextA(hwnd, text, sizeof text);
+        runner->Record(&Records::announced, std::string(text));
+    }
+}
+
 // The main dialog with the runner's options applied and its status log and progress bar
 // watched once it has opened.
 class WatchedUpdaterDlg : public TestUpdaterDlg {
@@ -75,16 +84,11 @@ protected:
     BOOL OnInitDialog() override {
         m_runner->Created(GetSafeHwnd());
         BOOL result = CUpdaterDlg::OnInitDialog();
-        const DialogOptions& options = m_runner->Options();
-        if (!options.timedDeviceCheck)
+        if (!m_runner->Options().timedDeviceCheck)
             KillTimer(TIMER_DEVICE_CHECK);
-        if (options.newVersion) {
-            m_strNewVersion = options.newVersion;
-            SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
-        }
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_STATUS), m_runner, StatusProc);
         Watch(::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS), m_runner, ProgressProc);
-        if (options.loseDoneMessages)
+        if (m_runner->Options().loseDoneMessages)
             Watch(GetSafeHwnd(), m_runner, LoseDoneProc);
         return result;
     }
@@ -128,7 +132,11 @@ DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
     auto* self = static_cast<DialogRunner*>(param);
     if (self->m_options.beforeOpen)
         self->m_options.beforeOpen();
-    self->m_result = self->m_dialog->DoModal();
+    HWINEVENTHOOK hook =
+        SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, Heard,
+                        GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
+    self->m_dialog->DoModal();
+    UnhookWinEvent(hook);
     if (self->m_options.afterClose)
         self->m_options.afterClose();
     return 0;
@@ -139,27 +147,10 @@ void DialogRunner::Created(HWND window) {
     SetEvent(m_created);
 }
 
-bool DialogRunner::IsOpen() const {
-    return !WaitForExit(0) && IsWindow(m_hWnd);
-}
-
-HWND DialogRunner::ThreadWindow(const char* title) const {
-    // Only one dialog thread runs at a time: the process's windows are its windows.
-    return UiWindow::Find(title, GetCurrentProcessId()).Handle();
-}
-
 std::string DialogRunner::ItemText(int id) const {
     std::string text;
-    UiWindow(m_hWnd).ReadText(id, text, 10000);
+    Ui().ReadText(id, text, 10000);
     return text;
-}
-
-bool DialogRunner::IsItemEnabled(int id) const {
-    return UiWindow(m_hWnd).IsEnabled(id);
-}
-
-int DialogRunner::ProgressPos() const {
-    return UiWindow(m_hWnd).ReadProgress(IDC_PROGRESS, 10000);
 }
 
 void DialogRunner::Click(int id) const {
@@ -169,14 +160,6 @@ void DialogRunner::Click(int id) const {
 
 void DialogRunner::Call(const Step& step) const {
     SendMessageA(GetDlgItem(m_hWnd, IDC_STATUS), kCallMessage, 0, reinterpret_cast<LPARAM>(&step));
-}
-
-bool DialogRunner::WaitForStatus(const std::string& text, DWORD timeoutMs) const {
-    return UiWindow(m_hWnd).WaitForText(IDC_STATUS, text, timeoutMs);
-}
-
-bool DialogRunner::WaitForExit(DWORD timeoutMs) const {
-    return WaitForSingleObject(m_thread, timeoutMs) == WAIT_OBJECT_0;
 }
 
 bool DialogRunner::Flush() const {
@@ -191,22 +174,7 @@ bool DialogRunner::Flush() const {
     return done;
 }
 
-std::vector<std::string> DialogRunner::StatusLog() const {
+DialogRunner::Records DialogRunner::Recorded() const {
     std::lock_guard<std::mutex> hold(m_lock);
-    return m_statusLog;
-}
-
-std::vector<int> DialogRunner::ProgressLog() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_progressLog;
-}
-
-void DialogRunner::RecordStatus(const std::string& entry) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_statusLog.push_back(entry);
-}
-
-void DialogRunner::RecordProgress(int entry) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_progressLog.push_back(entry);
+    return m_records;
 }
