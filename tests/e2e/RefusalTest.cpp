@@ -1,7 +1,6 @@
-// Runs that never reach the flash, where it takes the real program: an image that is
-// missing or of another version, and starts that the updater refuses: a second copy, and
-// the capture application. The device check's outcomes are the app tests', the run's other
-// early stops the update tests'.
+// Runs that never reach the flash, where it takes the real program: an image missing or of
+// another version, and the starts that the updater refuses. The device check's outcomes are
+// the app tests', the run's other early stops the update tests'.
 #include "UpdaterFixture.h"
 
 #include "WaitUntil.h"
@@ -11,8 +10,7 @@ using uidriver::UiWindow;
 
 namespace {
 
-// The image as the user may have left it when Update is pressed on a ready device, and
-// what the run log records of it.
+// The image as the user left it, and what the run log records of it.
 struct ImageStop {
     const char* name;
     std::uint16_t version; // 0: no image

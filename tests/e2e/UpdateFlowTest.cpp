@@ -19,10 +19,9 @@ LRESULT QueryEndSession(const UiWindow& window) {
     return static_cast<LRESULT>(answer);
 }
 
-// Waits until the updater has handled the messages posted to it before this call, and what
-// those posted in turn. The marker is a text limit of the status log, which nothing else
-// sets and the user does not see; it goes round twice, since handling a message may post
-// another (Alt+F4 posts the close command).
+// Waits until the updater has handled the messages posted to it so far, and those they post
+// (Alt+F4 posts the close command): a text limit of the status log, which nothing else sets
+// and the user does not see, posted twice as a marker.
 bool Handled(const UiWindow& window, DWORD timeoutMs) {
     const HWND status = GetDlgItem(window.Handle(), IDC_STATUS);
     for (WPARAM marker : {0x7001, 0x7002}) {

@@ -24,8 +24,7 @@ protected:
     // The image was never changed.
     void TearDown() override;
 
-    // Starts the updater and waits until its status log reads `status`. Call inside
-    // ASSERT_NO_FATAL_FAILURE.
+    // Starts the updater until its status log reads `status`; inside ASSERT_NO_FATAL_FAILURE.
     void StartShowing(const std::string& status, uidriver::UiWindow& window);
     // Clicks Exit and waits for the process to end.
     void ExitUpdater(const uidriver::UiWindow& window);
@@ -33,8 +32,7 @@ protected:
     // Replaces the image with a made one of this version; 0 removes it.
     void ReplaceImage(std::uint16_t version);
     bool StagingFileExists() const;
-    // Each of `parts` is in the run log, and no whole path (the folder's own, or any
-    // drive-letter path).
+    // Each of `parts` is in the run log, and no whole path (the folder's own, or any other).
     void ExpectRunLogHolds(const std::vector<std::string>& parts) const;
     // A control's text; "" (and a failure) when it cannot be read.
     static std::string Text(const uidriver::UiWindow& window, int controlId);
