@@ -1,6 +1,7 @@
-// Runs that never reach the flash, where it takes the real program: an image missing or of
-// another version, and the starts that the updater refuses. The device check's outcomes are
-// the app tests', the run's other early stops the update tests'.
+// Runs that never reach the flash, where it takes the real program: a device check that a
+// missing Source filter or a failed read refuses, an image missing or of another version,
+// and the starts that the updater refuses. The device check's other outcomes are the app
+// tests', the run's other early stops the update tests'.
 #include "UpdaterFixture.h"
 
 #include "WaitUntil.h"
@@ -9,6 +10,37 @@ using uidriver::ChildProcess;
 using uidriver::UiWindow;
 
 namespace {
+
+// A device fault that makes the device check refuse the update.
+struct CheckRefusal {
+    const char* name;
+    const char* fault;
+    std::string status;
+};
+
+void PrintTo(const CheckRefusal& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CheckRefusalTest : public UpdaterFixture, public testing::WithParamInterface<CheckRefusal> {};
+
+// No version is shown (a failed read is not taken for a blank flash), and only About and
+// Exit can be used.
+TEST_P(CheckRefusalTest, LeavesOnlyAboutAndExit) {
+    const CheckRefusal& c = GetParam();
+    m_device.Set({{c.fault, "1"}});
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
+    ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kWaitMs));
+    ExpectScreen(window, c.status, "----", false, true, true);
+    ExitUpdater(window);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, CheckRefusalTest,
+    testing::Values(CheckRefusal{"NoSourceFilter", "fault_no_source", shown::kCheckNotReady},
+                    CheckRefusal{"FailedRead", "fault_read_fails", shown::kVersionError}),
+    [](const testing::TestParamInfo<CheckRefusal>& info) { return info.param.name; });
 
 // The image as the user left it, and what the run log records of it.
 struct ImageStop {
