@@ -1,8 +1,7 @@
-// Runs that never reach the flash, where it takes the real program against the simulated
-// device: a device check that a missing Source filter or a failed read refuses, an image
-// that is missing or of another version, and starts that the updater refuses: a second
-// copy, and the capture application. The device check's other outcomes are the app tests',
-// the run's other early stops the update tests'.
+// Runs that never reach the flash, where it takes the real program: a device check that a
+// missing Source filter or a failed read refuses, an image missing or of another version,
+// and the starts that the updater refuses. The device check's other outcomes are the app
+// tests', the run's other early stops the update tests'.
 #include "UpdaterFixture.h"
 
 #include "WaitUntil.h"
@@ -12,7 +11,7 @@ using uidriver::UiWindow;
 
 namespace {
 
-// A device setting that makes the device check refuse the update, and what the log says.
+// A device fault that makes the device check refuse the update.
 struct CheckRefusal {
     const char* name;
     const char* fault;
@@ -32,7 +31,7 @@ TEST_P(CheckRefusalTest, LeavesOnlyAboutAndExit) {
     m_device.Set({{c.fault, "1"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
-    ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kStartMs));
+    ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kWaitMs));
     ExpectScreen(window, c.status, "----", false, true, true);
     ExitUpdater(window);
 }
@@ -43,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CheckRefusal{"FailedRead", "fault_read_fails", shown::kVersionError}),
     [](const testing::TestParamInfo<CheckRefusal>& info) { return info.param.name; });
 
-// The image as the user may have left it when Update is pressed on a ready device, and
-// what the run log records of it.
+// The image as the user left it, and what the run log records of it.
 struct ImageStop {
     const char* name;
     std::uint16_t version; // 0: no image
@@ -61,16 +59,13 @@ class ImageStopTest : public UpdaterFixture, public testing::WithParamInterface<
 // The run stops before the flash with the reason; the image stays as it was.
 TEST_P(ImageStopTest, StopsBeforeTheFlashWithTheReason) {
     const ImageStop& c = GetParam();
-    if (c.version)
-        WriteImage(c.version);
-    else
-        ASSERT_NO_FATAL_FAILURE(RemoveImage());
+    ReplaceImage(c.version);
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
 
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kStartMs));
-    ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kStartMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kWaitMs));
+    ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kWaitMs));
     ExpectScreen(window, c.status, "0211", false, true, true);
     EXPECT_EQ("0", m_device.Get("flash_count"));
     ExitUpdater(window);
@@ -84,11 +79,20 @@ INSTANTIATE_TEST_SUITE_P(
                               "2097152 bytes, version \"0213\", refused"}),
     [](const testing::TestParamInfo<ImageStop>& info) { return info.param.name; });
 
-// Windows that stand in for the capture application, and one over it, so that a raise of
-// the capture application shows in the Z order. Each is a UI driver test window.
+// Windows that stand in for the capture application, each with one shown over it, so that
+// a raise of the capture application shows in the Z order: UI driver test windows.
 class CaptureTest : public UpdaterFixture {
 protected:
-    // Shows the stand-in titled `title` and a window over it.
+    void ExpectEndsWithoutWindow(const ChildProcess& process) {
+        bool showedWindow = false;
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                showedWindow |= UiWindow::Find(kMainWindowTitle, process.Id()).Exists();
+                return process.WaitForExit(0);
+            },
+            kWaitMs));
+        EXPECT_FALSE(showedWindow);
+    }
     void ShowCapture(const std::string& title) {
         m_capture = Show(title);
         m_cover = Show("Window over the capture application");
@@ -96,10 +100,10 @@ protected:
         ASSERT_FALSE(CaptureOnTop());
     }
     HWND Show(const std::string& title) {
-        ChildProcess& window = m_programs.Start("uidriver_testwin.exe", title);
-        return UiWindow::WaitFor(title, kStartMs, window.Id()).Handle();
+        const DWORD process = m_programs.Start("uidriver_testwin.exe", title).Id();
+        return UiWindow::WaitFor(title, kWaitMs, process).Handle();
     }
-    // True when the stand-in lies above the window shown over it.
+    // The stand-in lies above the window shown over it.
     bool CaptureOnTop() const {
         for (HWND hwnd = GetWindow(m_capture, GW_HWNDNEXT); hwnd;
              hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
@@ -108,62 +112,56 @@ protected:
         }
         return false;
     }
+    void CoverCapture() const {
+        SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
 
     HWND m_capture = nullptr;
     HWND m_cover = nullptr;
 };
 
-TEST_F(CaptureTest, ASecondCopyEndsWithoutAWindowAndTheFirstRunsOn) {
-    UiWindow first;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, first));
-    // The copy ends for the running updater before it looks for the capture application.
+// The capture application is brought to the front instead of a start, so that the user
+// sees why the updater did not start: as it is, maximized or minimized, and only a
+// minimized one is restored. A second copy of the updater ends before it looks for it.
+TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
-
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_FALSE(CaptureOnTop());
-    ExpectScreen(first, shown::kReady, "0211", true, true, true);
-    ExitUpdater(first);
-}
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kWaitMs));
 
-// The capture application is brought to the front instead, so the user sees why the updater
-// did not start; when it is minimized, it is restored as well, and only then.
-TEST_F(CaptureTest, TheCaptureApplicationIsRaisedAndRestoredInsteadOfAStart) {
-    ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
     ShowWindowAsync(m_capture, SW_MAXIMIZE);
     // Maximized, the stand-in comes to the top, maybe only after it reports so.
     ASSERT_TRUE(WaitUntil(
         [&] {
-            SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            CoverCapture();
             return IsZoomed(m_capture) && !CaptureOnTop();
         },
-        kStartMs));
+        kWaitMs));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kStartMs));
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kWaitMs));
     EXPECT_TRUE(IsZoomed(m_capture));
 
-    SetWindowPos(m_cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CoverCapture();
     ShowWindowAsync(m_capture, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kStartMs));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kWaitMs));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kStartMs));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kWaitMs));
     EXPECT_TRUE(CaptureOnTop());
     EXPECT_EQ("0", m_device.Get("flash_count"));
 
-    // Once the capture application has gone, the updater runs: the refused copy did not
-    // leave its mutex behind.
+    // Once it has gone the updater runs: the refused copies left no mutex behind, and a
+    // longer title is not the capture application's.
     PostMessageA(m_capture, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kGoneMs));
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-    ExitUpdater(window);
-}
-
-TEST_F(CaptureTest, ALongerTitleIsNotTheCaptureApplication) {
+    ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kWaitMs));
     ASSERT_NO_FATAL_FAILURE(ShowCapture(std::string(kCaptureWindowTitle) + " - clip01.mpg"));
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+    UiWindow first;
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, first));
     EXPECT_FALSE(CaptureOnTop());
-    ExitUpdater(window);
+
+    ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_FALSE(CaptureOnTop());
+    ExpectScreen(first, shown::kReady, "0211", true, true, true);
+    ExitUpdater(first);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // A small dialog for trying the UI driver without the updater: its title is the command
-// line. Start shows a text later, Block holds the thread, Guard makes it refuse and log
-// every close request.
+// line. Block holds the thread. Every close request is refused and logged; only Exit ends
+// the dialog.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,22 +10,13 @@
 
 namespace {
 
-const UINT_PTR kDoneTimer = 1;
-bool g_guarded = false;
 int g_refusals = 0;
 
-void SetLog(HWND dialog, const char* text) {
-    SetDlgItemTextA(dialog, IDC_TEST_LOG, text);
-}
-
-// A guarded window logs the refused request with a running count, so that two refusals
-// of the same kind still change the text.
-BOOL RefuseIfGuarded(HWND dialog, const char* kind) {
-    if (!g_guarded)
-        return FALSE;
+// Logged with a running count, so that two refusals of the same kind still change the text.
+BOOL Refuse(HWND dialog, const char* kind) {
     char text[64];
     std::snprintf(text, sizeof(text), "refused %d: %s\r\n", ++g_refusals, kind);
-    SetLog(dialog, text);
+    SetDlgItemTextA(dialog, IDC_TEST_LOG, text);
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
     return TRUE;
 }
@@ -34,41 +25,24 @@ INT_PTR CALLBACK TestWindowProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_INITDIALOG:
         SetWindowTextA(dialog, reinterpret_cast<const char*>(lParam));
-        SetLog(dialog, "Idle.\r\n");
+        SetDlgItemTextA(dialog, IDC_TEST_LOG, "Idle.\r\n");
         SendDlgItemMessageA(dialog, IDC_TEST_PROGRESS, PBM_SETPOS, 42, 0);
         return TRUE;
-    case WM_TIMER:
-        KillTimer(dialog, kDoneTimer);
-        SetLog(dialog, "Done.\r\n");
-        return TRUE;
     case WM_SYSCOMMAND:
-        return (wParam & 0xFFF0) == SC_CLOSE ? RefuseIfGuarded(dialog, "sysclose") : FALSE;
+        return (wParam & 0xFFF0) == SC_CLOSE ? Refuse(dialog, "sysclose") : FALSE;
     case WM_CLOSE:
-        if (RefuseIfGuarded(dialog, "close"))
-            return TRUE;
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
+        return Refuse(dialog, "close");
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_TEST_START:
-            SetLog(dialog, "Working... ");
-            SetTimer(dialog, kDoneTimer, 300, nullptr);
-            return TRUE;
         case IDC_TEST_BLOCK:
             // Greyed out while the thread is held, so that the hold shows from outside.
             EnableWindow(GetDlgItem(dialog, IDC_TEST_BLOCK), FALSE);
             Sleep(1500);
             EnableWindow(GetDlgItem(dialog, IDC_TEST_BLOCK), TRUE);
-            SetLog(dialog, "Unblocked.\r\n");
-            return TRUE;
-        case IDC_TEST_GUARD:
-            g_guarded = !g_guarded;
+            SetDlgItemTextA(dialog, IDC_TEST_LOG, "Unblocked.\r\n");
             return TRUE;
         case IDCANCEL:
-            if (RefuseIfGuarded(dialog, "cancel"))
-                return TRUE;
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
+            return Refuse(dialog, "cancel");
         case IDOK:
             EndDialog(dialog, IDOK);
             return TRUE;

@@ -1,12 +1,10 @@
 #pragma once
-// The log, Start, Block and the progress bar carry the ids of the updater's status log,
-// Update, About and progress bar, so that the same driver calls work on both.
+// The log, Block and the progress bar carry the ids of the updater's status log, About and
+// progress bar, so that the same driver calls work on both.
 #include "resource.h"
 
 #define IDD_TEST_WINDOW   200
 #define IDC_TEST_LOG      IDC_STATUS
-#define IDC_TEST_START    IDC_UPDATE
 #define IDC_TEST_BLOCK    IDC_ABOUT
 #define IDC_TEST_DISABLED 1232
 #define IDC_TEST_PROGRESS IDC_PROGRESS
-#define IDC_TEST_GUARD    1240

@@ -3,17 +3,13 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "ChildProcess.h"
 #include "EscapedText.h"
 #include "Programs.h"
 #include "TestWindow_res.h"
 #include "UiWindow.h"
 
-using uidriver::ChildProcess;
 using uidriver::CloseRequest;
 using uidriver::UiWindow;
 
@@ -23,66 +19,46 @@ const char kTitle[] = "Driver Test Window";
 
 class UiDriverTest : public ::testing::Test {
 protected:
-    UiWindow StartWindow() {
-        return UiWindow::WaitFor(kTitle, 20000,
-                                 m_programs.Start("uidriver_testwin.exe", kTitle).Id());
+    void SetUp() override {
+        m_window =
+            UiWindow::WaitFor(kTitle, 20000, m_programs.Start("uidriver_testwin.exe", kTitle).Id());
+        ASSERT_TRUE(m_window.Exists());
     }
 
     StartedPrograms m_programs;
+    UiWindow m_window;
 };
 
-TEST_F(UiDriverTest, ReadsTextsAndStatesAndWaitsForAClickedChange) {
-    UiWindow window = StartWindow();
-    ASSERT_TRUE(window.Exists());
-
+// States are read without the program's help and every wait ends with its timeout, even
+// while the program is held; a click is posted, never sent.
+TEST_F(UiDriverTest, ReadsAndWaitsWithoutWaitingOnAHeldProgram) {
     std::string text;
-    ASSERT_TRUE(window.ReadText(0, text));
+    ASSERT_TRUE(m_window.ReadText(0, text));
     EXPECT_EQ(kTitle, text);
-    ASSERT_TRUE(window.ReadText(IDC_TEST_LOG, text));
-    EXPECT_EQ("Idle.\r\n", text);
-    EXPECT_EQ(42, window.ReadProgress(IDC_TEST_PROGRESS));
-    EXPECT_TRUE(window.IsEnabled(IDC_TEST_START));
-    EXPECT_FALSE(window.IsEnabled(IDC_TEST_DISABLED));
-    EXPECT_FALSE(window.IsEnabled(4711)) << "a missing control is not enabled";
-    EXPECT_FALSE(window.Click(IDC_TEST_DISABLED)) << "a disabled button cannot be clicked";
-
-    ASSERT_TRUE(window.Click(IDC_TEST_START));
-    EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, "Done.\r\n", 10000));
-    EXPECT_EQ(1, UiWindow::Count(kTitle));
-}
-
-TEST_F(UiDriverTest, NeverWaitsOnABlockedProgramBeyondItsTimeout) {
-    UiWindow window = StartWindow();
-    ASSERT_TRUE(window.Exists());
+    EXPECT_EQ(42, m_window.ReadProgress(IDC_TEST_PROGRESS));
+    EXPECT_FALSE(m_window.IsEnabled(IDC_TEST_DISABLED));
+    EXPECT_FALSE(m_window.IsEnabled(4711)) << "a missing control is not enabled";
+    EXPECT_FALSE(m_window.Click(IDC_TEST_DISABLED)) << "a disabled button cannot be clicked";
 
     DWORD before = GetTickCount();
-    ASSERT_TRUE(window.Click(IDC_TEST_BLOCK));
+    ASSERT_TRUE(m_window.Click(IDC_TEST_BLOCK));
     EXPECT_LT(GetTickCount() - before, 500u) << "a click must be posted, not sent";
     // Block is greyed out while the program is held.
-    ASSERT_TRUE(window.WaitForEnabled(IDC_TEST_BLOCK, false, 5000));
-    EXPECT_TRUE(window.IsEnabled(IDC_TEST_START)) << "states read without the program's help";
-    EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", 10000));
-}
-
-TEST_F(UiDriverTest, GivesUpAfterItsTimeouts) {
-    UiWindow window = StartWindow();
-    ASSERT_TRUE(window.Exists());
-
-    DWORD before = GetTickCount();
-    EXPECT_FALSE(window.WaitForText(IDC_TEST_LOG, "never shown", 300));
-    EXPECT_FALSE(window.WaitForEnabled(IDC_TEST_DISABLED, true, 300));
+    ASSERT_TRUE(m_window.WaitForEnabled(IDC_TEST_BLOCK, false, 5000));
+    EXPECT_TRUE(m_window.IsEnabled(IDOK));
+    before = GetTickCount();
+    EXPECT_FALSE(m_window.WaitForText(IDC_TEST_LOG, "never shown", 300));
+    EXPECT_FALSE(m_window.WaitForEnabled(IDC_TEST_DISABLED, true, 300));
     EXPECT_FALSE(UiWindow::WaitGone(kTitle, 300));
     EXPECT_FALSE(UiWindow::WaitFor("No Such Window", 300).Exists());
-    DWORD elapsed = GetTickCount() - before;
+    const DWORD elapsed = GetTickCount() - before;
     EXPECT_GE(elapsed, 1150u);
     EXPECT_LT(elapsed, 5000u);
+    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", 10000));
 }
 
+// Each is refused and logged by the window.
 TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
-    UiWindow window = StartWindow();
-    ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
-
     const struct {
         CloseRequest request;
         const char* logged;
@@ -93,24 +69,16 @@ TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
         {CloseRequest::AltF4, "refused 4: sysclose\r\n"},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(window.RequestClose(c.request));
-        EXPECT_TRUE(window.WaitForText(IDC_TEST_LOG, c.logged, 10000)) << c.logged;
+        ASSERT_TRUE(m_window.RequestClose(c.request));
+        EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, c.logged, 10000)) << c.logged;
     }
-    EXPECT_TRUE(window.Exists());
-
-    ASSERT_TRUE(window.Click(IDC_TEST_GUARD));
-    ASSERT_TRUE(window.RequestClose(CloseRequest::Escape));
-    EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
-    EXPECT_TRUE(m_programs.Last().WaitForExit(10000));
+    EXPECT_TRUE(m_window.Exists());
 }
 
 TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
-    UiWindow window = StartWindow();
-    ASSERT_TRUE(window.Exists());
     const std::string title = std::string("\"") + kTitle + "\"";
     const std::string log = " " + std::to_string(IDC_TEST_LOG) + " ";
     const std::string disabled = " " + std::to_string(IDC_TEST_DISABLED);
-
     const struct {
         std::string arguments;
         int code;
@@ -127,7 +95,7 @@ TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.code, RunBeside("uidriver.exe", c.arguments)) << c.arguments;
-    EXPECT_TRUE(UiWindow::WaitGone(kTitle, 10000));
+    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "refused 1: sysclose\r\n", 10000));
 }
 
 TEST(EscapedTextTest, TypedEscapesStandForControlCharacters) {

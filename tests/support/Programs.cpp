@@ -10,15 +10,10 @@ std::string BinProgram(const std::string& name) {
     return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
 }
 
-bool StartBeside(uidriver::ChildProcess& child, const std::string& name,
-                 const std::string& arguments) {
-    return child.Start(std::string(), BinProgram(name), arguments);
-}
-
 int RunBeside(const std::string& name, const std::string& arguments) {
     uidriver::ChildProcess child;
     DWORD code = 0;
-    if (!StartBeside(child, name, arguments))
+    if (!child.Start(std::string(), BinProgram(name), arguments))
         return -1;
     if (!child.WaitForExit(30000, &code)) {
         child.Terminate();
@@ -37,12 +32,4 @@ uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
     m_started.push_back(std::make_unique<uidriver::ChildProcess>());
     EXPECT_TRUE(m_started.back()->Start(m_folder, BinProgram(name), arguments)) << name;
     return *m_started.back();
-}
-
-uidriver::ChildProcess* StartedPrograms::Find(DWORD processId) {
-    for (auto& program : m_started) {
-        if (program->Id() == processId)
-            return program.get();
-    }
-    return nullptr;
 }

@@ -1,11 +1,10 @@
 #pragma once
-// Waiting for a state that another thread or process brings about: polled, with a timeout,
-// never a fixed time.
+// Waiting for a state that another thread or process brings about: polled every 20 ms,
+// never a fixed time; false once timeoutMs have passed without it.
 #include <windows.h>
 
 #include <functional>
 
-// Polls `done` every 20 ms until it holds; false once timeoutMs have passed without.
 inline bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     while (!done()) {
