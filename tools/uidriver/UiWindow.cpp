@@ -14,7 +14,6 @@ struct TitleSearch {
     const std::string* title;
     DWORD processId;
     HWND first;
-    int count;
 };
 
 BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
@@ -31,16 +30,14 @@ BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
     // GetWindowText reads another process's caption without sending it a message.
     char text[512] = {};
     GetWindowTextA(hwnd, text, sizeof(text));
-    if (*search->title == text) {
-        if (search->first == nullptr)
-            search->first = hwnd;
-        ++search->count;
-    }
-    return TRUE;
+    if (*search->title != text)
+        return TRUE;
+    search->first = hwnd;
+    return FALSE;
 }
 
 TitleSearch Search(const std::string& title, DWORD processId) {
-    TitleSearch search{&title, processId, nullptr, 0};
+    TitleSearch search{&title, processId, nullptr};
     EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search;
 }
@@ -55,10 +52,6 @@ DWORD Remaining(DWORD deadline) {
 
 UiWindow UiWindow::Find(const std::string& title, DWORD processId) {
     return UiWindow(Search(title, processId).first);
-}
-
-int UiWindow::Count(const std::string& title, DWORD processId) {
-    return Search(title, processId).count;
 }
 
 UiWindow UiWindow::WaitFor(const std::string& title, DWORD timeoutMs, DWORD processId) {

@@ -26,8 +26,6 @@ public:
     // The first shown top-level window with exactly this title, optionally only of one
     // process. Hidden windows are not seen, as a user does not see them.
     static UiWindow Find(const std::string& title, DWORD processId = 0);
-    // How many shown top-level windows carry exactly this title.
-    static int Count(const std::string& title, DWORD processId = 0);
     // Polls until such a window exists; an empty UiWindow after the timeout.
     static UiWindow WaitFor(const std::string& title, DWORD timeoutMs, DWORD processId = 0);
     // Polls until no window with this title is left; false after the timeout.
