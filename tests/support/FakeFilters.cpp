@@ -49,7 +49,6 @@ public:
         Record().calls.push_back(name);
         return status;
     }
-    // Writes an out value only when the status is a success.
     HRESULT Fill(const char* name, HRESULT status, DWORD* out, DWORD value) {
         if (SUCCEEDED(Called(name, status)) && out)
             *out = value;
@@ -157,7 +156,6 @@ HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address, DWO
     return f->Fill("ReadFlashWord", f->Script().readFlashStatus, value, f->Script().flashWord);
 }
 
-// The role's method table with its IUnknown slots and GetVersionString set.
 template <typename I, typename Vtbl> Vtbl VersionMethods() {
     Vtbl v = {};
     FakeVendorFilter::Binding::ForwardUnknown<I>(v);

@@ -1,9 +1,7 @@
 #pragma once
-// Programmable stand-ins for the device maker's three filters, for tests that run a
-// device link in a real filter graph. While a FakeVendorFilters object is registered, its
-// class objects answer the filters' real class identifiers in the registering thread's
-// apartment; each filter it makes follows the script of its role and writes what it saw
-// into the record of its role.
+// Programmable stand-ins for the device maker's three filters. While registered, they
+// answer the real class identifiers in the registering thread's apartment; each filter
+// follows the script of its role and writes what it saw into the record of its role.
 #include <windows.h>
 
 #include <string>
