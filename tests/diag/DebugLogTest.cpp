@@ -1,7 +1,6 @@
 #include "DebugLog.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <filesystem>
 #include <fstream>
@@ -24,7 +23,7 @@ protected:
     }
 
     ScratchFolder m_folder;
-    std::string m_path = m_folder.File("test.log");
+    std::string m_path = m_folder.File("DebugOut.LOG"); // the default log's name
 };
 
 // One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters.
@@ -41,9 +40,8 @@ const std::string kNoChars = ". . . . . . . . . . . . . . . .";
 TEST_F(DebugLogTest, HexDumpRows) {
     const unsigned char boundary[] = {0x20, 0x21, 0x7E, 0x7F, 0x80, 0xFF};
     unsigned char sixteen[17];
-    for (int i = 0; i < 17; ++i) {
+    for (int i = 0; i < 17; ++i)
         sixteen[i] = static_cast<unsigned char>(0x41 + i);
-    }
     const std::string rowAtoP = Row("00000000", "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50",
                                     "A B C D E F G H I J K L M N O P");
     struct Case {
@@ -119,8 +117,9 @@ TEST_F(DebugLogTest, FlushesOnceTheCountedTextReachesTheThreshold) {
     }
 }
 
-// Destroyed while open, the log closes its file and so writes what it buffered.
-TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndEmptiesWithIt) {
+// Destroyed while open, the log closes its file and so writes what it buffered. The
+// default log, in the current folder, is emptied first.
+TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndDefaultLogEmptiesTheFile) {
     std::ofstream(m_path, std::ios::binary) << "old\n";
     {
         CDebugLog log(m_path.c_str(), 0, 0xFFFFFFFF);
@@ -128,7 +127,9 @@ TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndEmptiesWithIt) {
     }
     EXPECT_EQ("old\nnew\n", OnDisk());
     {
-        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
+        CurrentFolder current(m_folder.Path());
+        CDebugLog log;
+        EXPECT_EQ(1, log.IsOpen());
         log.WriteText("fresh");
     }
     EXPECT_EQ("fresh", OnDisk());
@@ -151,17 +152,4 @@ TEST_F(DebugLogTest, LogWithoutFileOrClosedAcceptsWritesWithoutEffect) {
     }
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ("kept", OnDisk());
-}
-
-TEST_F(DebugLogTest, DefaultLogIsCreatedEmptyInCurrentFolder) {
-    CurrentFolder current(m_folder.Path());
-    std::ofstream("DebugOut.LOG", std::ios::binary) << "old";
-    {
-        CDebugLog log;
-        EXPECT_EQ(1, log.IsOpen());
-        log.WriteText("new");
-        EXPECT_EQ(0, log.CloseLog());
-    }
-    std::ifstream in(m_folder.File("DebugOut.LOG"), std::ios::binary);
-    EXPECT_EQ("new", std::string(std::istreambuf_iterator<char>(in), {}));
 }

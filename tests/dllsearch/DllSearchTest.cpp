@@ -16,26 +16,24 @@ namespace {
 
 constexpr char kServerKey[] = "CLSID\\{F56B1DD3-D57F-4311-92A6-F3F66C498F5B}";
 
-// dllprobe.dll registered by its full path, as the maker's setup registers its filters,
-// until the object goes. Wine's COM does not read the per-user classes
+// The test registers dllprobe.dll by its full path, as the maker's setup registers its
+// filters; the registration goes at the end. Wine's COM does not read the per-user classes
 // (HKCU\Software\Classes), so it goes into the merged view, kept in the test's prefix.
-struct ProbeRegistration {
-    ProbeRegistration() {
-        const std::string server = BinProgram("dllsearch\\filter\\dllprobe.dll");
-        const std::string key = std::string(kServerKey) + "\\InprocServer32";
-        m_ok = RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
-                               static_cast<DWORD>(server.size() + 1)) == ERROR_SUCCESS &&
-               RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Both",
-                               5) == ERROR_SUCCESS;
-    }
-    ~ProbeRegistration() { RegDeleteTreeA(HKEY_CLASSES_ROOT, kServerKey); }
-
-    bool m_ok = false;
+class DllSearch : public testing::Test {
+protected:
+    void TearDown() override { RegDeleteTreeA(HKEY_CLASSES_ROOT, kServerKey); }
 };
 
 } // namespace
 
-TEST(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFolder) {
+TEST_F(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFolder) {
+    const std::string server = BinProgram("dllsearch\\filter\\dllprobe.dll");
+    const std::string key = std::string(kServerKey) + "\\InprocServer32";
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
+                              static_cast<DWORD>(server.size() + 1)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), "ThreadingModel", REG_SZ, "Both", 5));
     ScratchFolder folder;
     CurrentFolder current(folder.Path());
     ASSERT_TRUE(CopyFileA(BinProgram("zrclate.dll").c_str(), "zrclate.dll", FALSE));
@@ -50,20 +48,16 @@ TEST(DllSearch, FilterHelpersComeFromPathAndItsFolderNeverFromProgramOrCurrentFo
     RestrictDllSearch();
 
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
-    {
-        ProbeRegistration registration;
-        ASSERT_TRUE(registration.m_ok);
-        IDllProbe* probe = nullptr;
-        const HRESULT created = CoGetClassObject(CLSID_DllProbe, CLSCTX_INPROC_SERVER, nullptr,
-                                                 IID_IDllProbe, reinterpret_cast<void**>(&probe));
-        ASSERT_EQ(S_OK, created) << std::hex << created;
-        int marks[3] = {};
-        const HRESULT marked = probe->Marks(&marks[0], &marks[1], &marks[2]);
-        EXPECT_EQ(S_OK, marked) << std::hex << marked;
-        EXPECT_EQ(kPathHelperMark, marks[0]);
-        EXPECT_EQ(kBesideMark, marks[1]);
-        EXPECT_EQ(kLateMark, marks[2]);
-        probe->Release();
-    }
+    IDllProbe* probe = nullptr;
+    const HRESULT created = CoGetClassObject(CLSID_DllProbe, CLSCTX_INPROC_SERVER, nullptr,
+                                             IID_IDllProbe, reinterpret_cast<void**>(&probe));
+    ASSERT_EQ(S_OK, created) << std::hex << created;
+    int marks[3] = {};
+    const HRESULT marked = probe->Marks(&marks[0], &marks[1], &marks[2]);
+    EXPECT_EQ(S_OK, marked) << std::hex << marked;
+    EXPECT_EQ(kPathHelperMark, marks[0]);
+    EXPECT_EQ(kBesideMark, marks[1]);
+    EXPECT_EQ(kLateMark, marks[2]);
+    probe->Release();
     CoUninitialize();
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "FirmwareFiles.h"
 #include "ScratchFolder.h"
 
@@ -77,9 +75,9 @@ TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
     }
 }
 
-TEST_F(ImageCheckTest, ImageThatCannotBeOpenedWritesNoStagingFile) {
+// A missing or held image writes no staging file; a held staging file stops the run.
+TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
     EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
-
     WriteTestImage(kImage);
     {
         CFile holder;
@@ -87,10 +85,7 @@ TEST_F(ImageCheckTest, ImageThatCannotBeOpenedWritesNoStagingFile) {
         EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
     }
     EXPECT_EQ(-1, FileSize(kStaging));
-}
 
-TEST_F(ImageCheckTest, UnwritableStagingFileStopsTheRun) {
-    WriteTestImage(kImage);
     WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
     {
         CFile holder;

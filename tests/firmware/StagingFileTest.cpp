@@ -37,26 +37,19 @@ protected:
     StagingDigest m_written;
 };
 
-// True while another process holds the file and lets nobody else open it.
-bool HeldElsewhere(const char* path) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return false;
-    }
-    return GetLastError() == ERROR_SHARING_VIOLATION;
-}
-
 } // namespace
 
-TEST_F(StagingFileTest, ReplacesALongerFileWithTheRecordsAndRewindsTheImage) {
-    WriteBytes(kStaging, Bytes(0x500000, 'z'));
+// A longer file at the staging file's name, a hard link to another file: the conversion
+// replaces it and does not write through it.
+TEST_F(StagingFileTest, ReplacesALinkedLongerFileWithTheRecordsAndRewindsTheImage) {
+    const Bytes other(0x500000, 'z');
+    WriteBytes("other.bin", other);
+    ASSERT_TRUE(CreateHardLinkA(kStaging, "other.bin", nullptr)) << GetLastError();
     const Bytes image = MakeTestImage();
     ASSERT_TRUE(Build(image));
     EXPECT_STREQ(kStaging, m_stagingPath);
     EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(kStaging));
+    EXPECT_TRUE(ReadBytes("other.bin") == other);
     EXPECT_EQ(0, m_image.Seek(0, CFile::current));
 }
 
@@ -70,36 +63,18 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
 }
 
 TEST_F(StagingFileTest, FailureAfterOpeningRemovesStagingFile) {
-    struct Case {
-        const char* name;
-        UINT imageFlags; // 0: the image is not open at all
-    };
-    const Case cases[] = {
-        {"image cannot be read", CFile::modeWrite | CFile::shareDenyNone},
-        {"image cannot be moved", 0},
-    };
     WriteTestImage(kImage);
-    for (const Case& c : cases) {
+    // An image open for writing only cannot be read; one not open at all cannot be moved.
+    for (const bool open : {true, false}) {
+        SCOPED_TRACE(open ? "write-only image" : "closed image");
         WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
         CFile image;
-        if (c.imageFlags != 0) {
-            ASSERT_TRUE(image.Open(kImage, c.imageFlags)) << c.name;
+        if (open) {
+            ASSERT_TRUE(image.Open(kImage, CFile::modeWrite | CFile::shareDenyNone));
         }
-        EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written)) << c.name;
-        EXPECT_FALSE(fs::exists(kStaging)) << c.name;
+        EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written));
+        EXPECT_FALSE(fs::exists(kStaging));
     }
-}
-
-// A hard link named like the staging file, to another file: the conversion must not write
-// through it.
-TEST_F(StagingFileTest, HardLinkNamedLikeTheStagingFileLeavesItsTargetUnchanged) {
-    const Bytes other = {'o', 't', 'h', 'e', 'r'};
-    WriteBytes("other.bin", other);
-    ASSERT_TRUE(CreateHardLinkA(kStaging, "other.bin", nullptr)) << GetLastError();
-    const Bytes image = MakeTestImage();
-    ASSERT_TRUE(Build(image));
-    EXPECT_TRUE(ReadBytes("other.bin") == other);
-    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
 }
 
 TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
@@ -130,33 +105,33 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << "no file";
 }
 
-// Another process holds the new file, as a virus scanner may, for holdMs.
-struct HoldCase {
-    const char* name;
-    int holdMs;
-    bool matches;
-};
-
-class StagingFileHeldTest : public StagingFileTest, public testing::WithParamInterface<HoldCase> {};
+// Another process holds the new file, as a virus scanner may, for the parameter's
+// milliseconds.
+class StagingFileHeldTest : public StagingFileTest, public testing::WithParamInterface<int> {};
 
 TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
-    const HoldCase& c = GetParam();
+    const int holdMs = GetParam();
+    const bool matches = holdMs < 2000;
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
     StartedPrograms programs;
-    programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(c.holdMs));
+    programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(holdMs));
     // A process start takes long on a busy machine.
-    ASSERT_TRUE(WaitUntil([] { return HeldElsewhere(kStaging); }, 30000));
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            CFile probe;
+            return !probe.Open(kStaging, CFile::modeRead | CFile::shareDenyNone);
+        },
+        30000));
     const DWORD start = GetTickCount();
-    EXPECT_EQ(c.matches, StagingFileMatches(kStaging, m_written));
-    if (!c.matches) {
+    EXPECT_EQ(matches, StagingFileMatches(kStaging, m_written));
+    if (!matches) {
         EXPECT_GE(GetTickCount() - start, 1900u);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Holds, StagingFileHeldTest,
-                         testing::Values(HoldCase{"HeldForASecond", 1000, true},
-                                         HoldCase{"HeldThroughout", 8000, false}),
-                         [](const testing::TestParamInfo<HoldCase>& info) {
-                             return std::string(info.param.name);
+INSTANTIATE_TEST_SUITE_P(Holds, StagingFileHeldTest, testing::Values(1000, 8000),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return std::string(info.param < 2000 ? "HeldForASecond"
+                                                                  : "HeldThroughout");
                          });

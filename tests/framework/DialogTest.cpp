@@ -1,5 +1,5 @@
-// A dialog from a test template, run modally: its message map, its ways of ending, the
-// single PostNcDestroy, and data exchange in both directions.
+// A dialog from a test template, run modally: its message map, its ways of ending, its
+// owner, the single PostNcDestroy, and data exchange in both directions.
 #include <gtest/gtest.h>
 
 #include "Framework.h"
@@ -97,6 +97,14 @@ TEST(DialogTest, MapDispatchesClicksTimersAndPrivateMessagesAndDefaultsTheRest) 
     LRESULT privateResult = 0;
     char caption[32] = {};
     dialog.m_script = [&](TestDialog& d) {
+        // A modal dialog over this one is owned by it and disables it.
+        TestDialog inner(&d);
+        inner.m_script = [&d](TestDialog& i) {
+            EXPECT_EQ(d.m_hWnd, GetWindow(i.m_hWnd, GW_OWNER));
+            EXPECT_FALSE(IsWindowEnabled(d.m_hWnd));
+            PostOk(i);
+        };
+        EXPECT_EQ(IDOK, inner.DoModal());
         d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_CLICKED));
         // A notification other than a click from the same button is not OnStart's.
         d.PostMessage(WM_COMMAND, MAKEWPARAM(IDC_TEST_START, BN_SETFOCUS));
@@ -164,27 +172,6 @@ TEST(DialogTest, EachWayOfClosingEndsOnceUnlessOnCancelRefuses) {
             EXPECT_EQ(1, dialog.m_postNcDestroyCount);
         }
     }
-}
-
-TEST(DialogTest, ModalDialogOverAParentIsOwnedByItAndDisablesIt) {
-    TestDialog outer;
-    HWND owner = nullptr;
-    BOOL parentEnabled = TRUE;
-    INT_PTR innerResult = 0;
-    outer.m_script = [&](TestDialog& d) {
-        TestDialog inner(&d);
-        inner.m_script = [&](TestDialog& i) {
-            owner = GetWindow(i.m_hWnd, GW_OWNER);
-            parentEnabled = IsWindowEnabled(d.m_hWnd);
-            PostOk(i);
-        };
-        innerResult = inner.DoModal();
-        PostOk(d);
-    };
-    EXPECT_EQ(IDOK, outer.DoModal());
-    EXPECT_EQ(IDOK, innerResult);
-    EXPECT_NE(nullptr, owner);
-    EXPECT_FALSE(parentEnabled);
 }
 
 } // namespace

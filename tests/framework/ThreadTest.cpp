@@ -1,8 +1,9 @@
 // AfxBeginThread: the function runs at once with its parameter on another thread, its
 // result is the thread's exit code, and the thread object is gone when the thread has
-// ended.
+// ended. The framework's entry point, run in a program of its own.
 #include <gtest/gtest.h>
 
+#include "Programs.h"
 #include "Thread.h"
 
 namespace {
@@ -40,6 +41,10 @@ TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
     EXPECT_FALSE(GetHandleInformation(objectHandle, &flags)) << "closed with the object";
     CloseHandle(ours);
     CloseHandle(work.release);
+}
+
+TEST(AppMainTest, RunsInitInstanceThenEndsWithExitInstancesResult) {
+    EXPECT_EQ(42, RunBeside("framework_app_probe.exe"));
 }
 
 } // namespace

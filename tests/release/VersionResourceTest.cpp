@@ -11,9 +11,8 @@
 TEST(VersionResourceTest, VersionInformationAndManifestCarryTheProjectVersion) {
     // Windows versions have four parts: project() version 2.1.4 is 2.1.4.0.
     std::string expected = ZRC_PROJECT_VERSION;
-    while (std::count(expected.begin(), expected.end(), '.') < 3) {
+    while (std::count(expected.begin(), expected.end(), '.') < 3)
         expected += ".0";
-    }
     std::vector<char> info(GetFileVersionInfoSizeA(ZRC_PRODUCT_EXE, nullptr));
     ASSERT_FALSE(info.empty()) << ZRC_PRODUCT_EXE;
     ASSERT_TRUE(GetFileVersionInfoA(ZRC_PRODUCT_EXE, 0, info.size(), info.data()));

@@ -37,10 +37,7 @@ ScratchFolder::~ScratchFolder() {
     RemoveTree(m_path);
 }
 
-CurrentFolder::CurrentFolder(const std::string& folder) {
-    char previous[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    m_previous = previous;
+CurrentFolder::CurrentFolder(const std::string& folder) : m_previous(fs::current_path().string()) {
     EXPECT_TRUE(SetCurrentDirectoryA(folder.c_str())) << folder;
 }
 
