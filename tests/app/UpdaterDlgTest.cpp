@@ -29,8 +29,7 @@ HRESULT RefuseToCreate(REFIID, void** ppv) {
     return E_OUTOFMEMORY;
 }
 
-// Each dialog runs on a thread of its own, in whose apartment the fake filters are
-// registered while it runs. Once it has gone, so have all the filters it made.
+// Each dialog's thread registers the fake filters; once it has gone, so have its filters.
 class UpdaterDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -149,11 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "0214", "1"}),
     [](const testing::TestParamInfo<RunEndCase>& info) { return info.param.name; });
 
-// The device takes a while to let go of a filter: the read-back's link must not be made
-// before the worker's link is gone, however many done messages arrive early. More progress
-// ticks than the bar has steps, faster than the real timer gives them: the bar fills and
-// holds until the end. The staging file is held open without delete sharing, so the
-// completion's delete fails, which leaves the verdict as it is.
+// The device lets go of a filter slowly: the read-back's link waits for the worker's to go,
+// however many done messages arrive early. More progress ticks than the bar has steps fill
+// it, and it holds. A staging file held without delete sharing fails the completion's
+// delete, which leaves the verdict as it is.
 TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
