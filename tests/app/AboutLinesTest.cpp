@@ -10,8 +10,9 @@
 namespace {
 
 // A version field without its NUL is read to the field's end and no further, and a long
-// one is cut at the line's 39th character, with nothing written past the line.
-TEST(AboutLinesTest, AFilterLineStopsAtTheEndOfItsFieldAndOfTheLine) {
+// one is cut at the line's 39th character, with nothing written past the line. The
+// microcode's padding shows only here (lower case and every bit are seen in the About box).
+TEST(AboutLinesTest, LinesKeepToTheirLimits) {
     struct {
         char field[10];
         char after[8];
@@ -30,13 +31,9 @@ TEST(AboutLinesTest, AFilterLineStopsAtTheEndOfItsFieldAndOfTheLine) {
                      out.line);
     EXPECT_EQ(std::string(out.line), "Splitter Filter ABCDEFGHIJKLMNOPQRSTUVW");
     EXPECT_EQ(std::string(out.guard, sizeof out.guard), std::string(8, 'g'));
-}
 
-// Lower case and every bit are seen in the About box; the padding only here.
-TEST(AboutLinesTest, MicrocodeHasFourDigitsAtLeast) {
-    AboutLine line;
-    FormatMicrocodeLine(0xAB, line);
-    EXPECT_EQ(std::string(line), "Microcode Version 00ab");
+    FormatMicrocodeLine(0xAB, out.line);
+    EXPECT_EQ(std::string(out.line), "Microcode Version 00ab");
 }
 
 } // namespace

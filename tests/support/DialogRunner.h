@@ -1,8 +1,7 @@
 #pragma once
-// Runs the updater's main dialog modally on a thread of its own, as the program runs it on
-// its main thread, so that a test can drive it from outside, wait on what it shows, and
-// reach into it on its own thread. What it writes to its status log and progress bar and
-// what screen readers are told are recorded in order.
+// Runs the updater's main dialog modally on a thread of its own, so that a test can drive
+// it from outside and reach into it on its own thread. What it writes to its status log and
+// progress bar and what screen readers are told are recorded in order.
 #include <windows.h>
 
 #include <functional>
@@ -28,10 +27,9 @@ public:
 struct DialogOptions {
     bool timedDeviceCheck = true;  // false: no device check unless the test runs it
     bool loseDoneMessages = false; // WM_UPDATE_DONE never reaches the dialog
-    // Run on the dialog's thread before the dialog is made and after it has gone: for what
-    // belongs to the dialog's COM apartment, such as the class objects of fake filters.
-    std::function<void()> beforeOpen;
-    std::function<void()> afterClose;
+    // Run on the dialog's thread before the dialog is made and after it has gone.
+    std::function<void()> beforeOpen = [] {};
+    std::function<void()> afterClose = [] {};
 };
 
 class DialogRunner {
@@ -39,21 +37,22 @@ public:
     // Starts the dialog's thread and waits until its window exists. The dialog may still
     // be opening then: a warning it shows while it opens holds it there.
     explicit DialogRunner(DialogOptions options = DialogOptions());
-    // Closes every window of the dialog's thread, waiting out a run in progress, and ends
-    // the thread.
+    // Closes every window of the dialog's thread, waiting out a run in progress.
     ~DialogRunner();
     DialogRunner(const DialogRunner&) = delete;
     DialogRunner& operator=(const DialogRunner&) = delete;
 
     HWND Window() const { return m_hWnd; }
     bool IsOpen() const { return !WaitForExit(0) && IsWindow(m_hWnd); }
-    // A shown top-level window of this process with this title, or null: only one dialog
-    // thread runs at a time, so the process's windows are its windows.
+    // A shown top-level window of this process (only one dialog runs at a time), or null.
     HWND ThreadWindow(const char* title) const {
         return uidriver::UiWindow::Find(title, GetCurrentProcessId()).Handle();
     }
-    // Reads of the dialog's controls, as the UI driver makes them.
-    std::string ItemText(int id) const;
+    std::string ItemText(int id) const {
+        std::string text;
+        Ui().ReadText(id, text, 10000);
+        return text;
+    }
     bool IsItemEnabled(int id) const { return Ui().IsEnabled(id); }
     int ProgressPos() const { return Ui().ReadProgress(IDC_PROGRESS, 10000); }
     bool WaitForStatus(const std::string& text, DWORD timeoutMs) const {
@@ -61,9 +60,11 @@ public:
     }
 
     // Posts a click of the button with this id, enabled or not.
-    void Click(int id) const;
+    void Click(int id) const {
+        PostMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(m_hWnd, id)));
+    }
     // Runs `step` on the dialog's thread between two of its messages and waits for it.
-    // Only once the dialog has opened.
     void Call(const std::function<void(TestUpdaterDlg&)>& step) const;
     // Waits until the dialog has handled every message posted to it before this call.
     bool Flush() const;
@@ -73,10 +74,16 @@ public:
         std::vector<int> progress;          // positions set, -1 for each step
         std::vector<std::string> announced; // the status log's text at each announcement
     };
-    Records Recorded() const;
+    Records Recorded() const {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_records;
+    }
 
     // Called on the dialog's thread by the dialog and its watched controls.
-    void Created(HWND window);
+    void Created(HWND window) {
+        m_hWnd = window;
+        SetEvent(m_created);
+    }
     template <typename T> void Record(std::vector<T> Records::*list, T entry) {
         std::lock_guard<std::mutex> hold(m_lock);
         (m_records.*list).push_back(std::move(entry));
