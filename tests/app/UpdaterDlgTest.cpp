@@ -18,7 +18,7 @@
 #include "IconPlacement.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
-#include "resource.h"
+#include "app/resource.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The log, Block and the progress bar carry the ids of the updater's status log, About and
 // progress bar, so that the same driver calls work on both.
-#include "resource.h"
+#include "app/resource.h"
 
 #define IDD_TEST_WINDOW   200
 #define IDC_TEST_LOG      IDC_STATUS

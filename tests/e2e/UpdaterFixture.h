@@ -16,7 +16,7 @@
 #include "SimDeviceState.h"
 #include "UiWindow.h"
 #include "UpdaterIdentity.h"
-#include "resource.h"
+#include "app/resource.h"
 
 class UpdaterFixture : public ::testing::Test {
 protected:

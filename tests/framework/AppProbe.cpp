@@ -1,6 +1,6 @@
 // A program on the framework's entry point: exit code 42 tells that InitInstance ran
 // before ExitInstance and that ExitInstance's result ended the process.
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 namespace {
 

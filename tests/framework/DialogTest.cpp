@@ -2,7 +2,7 @@
 // owner, the single PostNcDestroy, and data exchange in both directions.
 #include <gtest/gtest.h>
 
-#include "Framework.h"
+#include "framework/Framework.h"
 #include "framework_res.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // and writes, and removal.
 #include <gtest/gtest.h>
 
-#include "File.h"
+#include "framework/File.h"
 #include "ScratchFolder.h"
 
 #include <string>

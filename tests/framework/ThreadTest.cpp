@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Programs.h"
-#include "Thread.h"
+#include "framework/Thread.h"
 
 namespace {
 

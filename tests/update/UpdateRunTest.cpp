@@ -19,7 +19,7 @@
 #include "UpdateThreadArgs.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
-#include "resource.h"
+#include "app/resource.h"
 
 namespace {
 
