@@ -34,12 +34,12 @@ class UpdaterDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Source().versionText = "ZRC-SRC4.1.7";
-        m_fakes.Script(FakeRole::Splitter).versionText = "ZRC-SPL2.0.3";
+        m_fakes.Script(FilterRole::Splitter).versionText = "ZRC-SPL2.0.3";
     }
     void TearDown() override { EXPECT_EQ(0, m_fakes.LiveFilters()); }
 
-    FakeFilterScript& Source() { return m_fakes.Script(FakeRole::Source); }
-    FakeFilterRecord& SourceRecord() { return m_fakes.Record(FakeRole::Source); }
+    FakeFilterScript& Source() { return m_fakes.Script(FilterRole::Source); }
+    FakeFilterRecord& SourceRecord() { return m_fakes.Record(FilterRole::Source); }
 
     // A dialog over the fake filters. Once it has gone, COM is still initialised by its
     // thread: the dialog released only its own initialisation.

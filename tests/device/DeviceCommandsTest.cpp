@@ -19,8 +19,8 @@ protected:
         ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
         std::memset(&m_block, 'x', sizeof m_block);
     }
-    FakeFilterScript& Source() { return Script(FakeRole::Source); }
-    Calls& SourceCalls() { return Record(FakeRole::Source).calls; }
+    FakeFilterScript& Source() { return Script(FilterRole::Source); }
+    Calls& SourceCalls() { return Record(FilterRole::Source).calls; }
     std::string Field(const char (&field)[VERSION_TEXT_SIZE]) {
         return std::string(field, strnlen(field, VERSION_TEXT_SIZE));
     }
@@ -73,14 +73,14 @@ TEST_F(DeviceCommandsTest, ArgumentsReachTheFilterAndOutValuesComeBack) {
     EXPECT_EQ(0x1111u, sourceWord);
     EXPECT_EQ(0x2222u, microcode);
     EXPECT_EQ(0x0214u, flashWord);
-    EXPECT_EQ(0x1FFFFCu, Record(FakeRole::Source).flashAddress);
+    EXPECT_EQ(0x1FFFFCu, Record(FilterRole::Source).flashAddress);
 
     BYTE byte = 0x5A;
     m_link->Command(CMD_SET_SOURCE_BYTE, &byte);
-    EXPECT_EQ(0x5A, Record(FakeRole::Source).sourceByte);
+    EXPECT_EQ(0x5A, Record(FilterRole::Source).sourceByte);
     char updateArgs[264] = "staging";
     m_link->Command(CMD_FLASH_UPDATE, updateArgs);
-    EXPECT_EQ(static_cast<void*>(updateArgs), Record(FakeRole::Source).updateArgs);
+    EXPECT_EQ(static_cast<void*>(updateArgs), Record(FilterRole::Source).updateArgs);
 
     EXPECT_EQ(0, m_link->Command(CMD_SET_SOURCE_BYTE, nullptr)) << "no byte to pass";
     EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, nullptr)) << "no block to fill";
@@ -128,9 +128,9 @@ TEST_F(DeviceCommandsTest, CommandsThatCannotRunFailAndTouchNothing) {
 TEST_F(DeviceCommandsTest, FilterVersionsFillTheHeldFiltersFieldsCutToFitUntilAFailure) {
     const std::string sixty(60, 'L');
     const std::string fortyNine(49, 'n');
-    Script(FakeRole::Source).versionText = sixty.c_str();
-    Script(FakeRole::Splitter).versionText = fortyNine.c_str();
-    Script(FakeRole::Sink).versionText = "snk";
+    Script(FilterRole::Source).versionText = sixty.c_str();
+    Script(FilterRole::Splitter).versionText = fortyNine.c_str();
+    Script(FilterRole::Sink).versionText = "snk";
 
     EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
 
@@ -149,19 +149,19 @@ TEST_F(DeviceCommandsTest, FilterVersionsFillTheHeldFiltersFieldsCutToFitUntilAF
     EXPECT_TRUE(Untouched(m_block.szSinkVersion));
 
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-    Script(FakeRole::Splitter).versionText = nullptr; // a success without a text fails
+    Script(FilterRole::Splitter).versionText = nullptr; // a success without a text fails
 
     EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
     EXPECT_EQ(sixty.substr(0, 49), Field(m_block.szSourceVersion));
     EXPECT_TRUE(Untouched(m_block.szSplitterVersion));
 
     std::memset(&m_block, 'x', sizeof m_block);
-    Script(FakeRole::Source).versionStatus = E_FAIL;
-    Record(FakeRole::Splitter).calls.clear();
+    Script(FilterRole::Source).versionStatus = E_FAIL;
+    Record(FilterRole::Splitter).calls.clear();
 
     EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
     EXPECT_TRUE(Untouched(m_block.szSourceVersion));
-    EXPECT_TRUE(Record(FakeRole::Splitter).calls.empty());
+    EXPECT_TRUE(Record(FilterRole::Splitter).calls.empty());
 }
 
 } // namespace

@@ -55,8 +55,8 @@ protected:
         CoUninitialize();
     }
 
-    FakeFilterScript& Script(FakeRole role) { return m_fakes->Script(role); }
-    FakeFilterRecord& Record(FakeRole role) { return m_fakes->Record(role); }
+    FakeFilterScript& Script(FilterRole role) { return m_fakes->Script(role); }
+    FakeFilterRecord& Record(FilterRole role) { return m_fakes->Record(role); }
 
     std::unique_ptr<FakeVendorFilters> m_fakes;
     std::unique_ptr<InspectableLink> m_link;

@@ -40,28 +40,28 @@ TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
     struct Case {
         const char* what;
         int config;
-        FakeRole failing;
+        FilterRole failing;
         bool createFails; // else adding to the graph fails, when `failing` is set
         bool anyFailure;
         int result;
         int configAfter;
-        bool source, splitter, sink;
+        bool held[kFilterRoleCount]; // by role: Source, Splitter, Sink
     };
     const Case cases[] = {
-        {"source and splitter", 12, FakeRole::Source, false, false, 1, 12, true, true, false},
-        {"splitter", 11, FakeRole::Source, false, false, 1, 11, false, true, false},
-        {"sink", 10, FakeRole::Source, false, false, 1, 10, false, false, true},
-        {"no source filter", 12, FakeRole::Source, true, true, 2, -1, false, false, false},
-        {"source not addable", 12, FakeRole::Source, false, true, 2, -1, false, false, false},
-        {"no splitter, partly open", 12, FakeRole::Splitter, true, true, 3, -1, true, false, false},
-        {"splitter not addable", 12, FakeRole::Splitter, false, true, 3, -1, true, false, false},
-        {"no splitter alone", 11, FakeRole::Splitter, true, true, 3, -1, false, false, false},
-        {"no sink filter", 10, FakeRole::Sink, true, true, 10, -1, false, false, false},
+        {"source and splitter", 12, FilterRole::Source, false, false, 1, 12, {true, true, false}},
+        {"splitter", 11, FilterRole::Source, false, false, 1, 11, {false, true, false}},
+        {"sink", 10, FilterRole::Source, false, false, 1, 10, {false, false, true}},
+        {"no source filter", 12, FilterRole::Source, true, true, 2, -1, {}},
+        {"source not addable", 12, FilterRole::Source, false, true, 2, -1, {}},
+        {"no splitter, partly open", 12, FilterRole::Splitter, true, true, 3, -1, {true}},
+        {"splitter not addable", 12, FilterRole::Splitter, false, true, 3, -1, {true}},
+        {"no splitter alone", 11, FilterRole::Splitter, true, true, 3, -1, {}},
+        {"no sink filter", 10, FilterRole::Sink, true, true, 10, -1, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        for (FakeRole role : {FakeRole::Source, FakeRole::Splitter, FakeRole::Sink})
-            Script(role) = FakeFilterScript();
+        for (int i = 0; i < kFilterRoleCount; ++i)
+            Script(FilterRole(i)) = FakeFilterScript();
         if (c.anyFailure)
             (c.createFails ? Script(c.failing).createStatus : Script(c.failing).joinStatus) =
                 E_FAIL;
@@ -72,13 +72,11 @@ TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
         ASSERT_NE(nullptr, link.GetGraph());
         EXPECT_EQ(link.m_pGraph, link.GetGraph());
         EXPECT_EQ(c.configAfter, link.m_nConfig);
-        EXPECT_EQ(c.source, link.Slot(FilterRole::Source) != nullptr);
-        EXPECT_EQ(c.splitter, link.Slot(FilterRole::Splitter) != nullptr);
-        EXPECT_EQ(c.sink, link.Slot(FilterRole::Sink) != nullptr);
-        EXPECT_EQ(c.source, GraphHolds(link.m_pGraph, FilterRole::Source));
-        EXPECT_EQ(c.splitter, GraphHolds(link.m_pGraph, FilterRole::Splitter));
-        EXPECT_EQ(c.sink, GraphHolds(link.m_pGraph, FilterRole::Sink));
-        EXPECT_EQ(c.source ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
+        for (int i = 0; i < kFilterRoleCount; ++i) {
+            EXPECT_EQ(c.held[i], link.Slot(FilterRole(i)) != nullptr) << i;
+            EXPECT_EQ(c.held[i], GraphHolds(link.m_pGraph, FilterRole(i))) << i;
+        }
+        EXPECT_EQ(c.held[0] ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
     }
 }
 
@@ -96,22 +94,22 @@ TEST_F(GraphDeviceLinkTest, UnknownConfigurationChangesNothing) {
     EXPECT_EQ(CONFIG_NONE, unopened.m_nConfig);
     EXPECT_EQ(graph, m_link->m_pGraph);
     EXPECT_EQ(CONFIG_SOURCE_SPLITTER, m_link->m_nConfig);
-    EXPECT_EQ(1, Record(FakeRole::Source).created);
-    EXPECT_EQ(0, Record(FakeRole::Source).destroyed);
+    EXPECT_EQ(1, Record(FilterRole::Source).created);
+    EXPECT_EQ(0, Record(FilterRole::Source).destroyed);
     EXPECT_EQ(1, m_link->Command(CMD_CHECK_READY, nullptr));
 }
 
 TEST_F(GraphDeviceLinkTest, ReopenAndCloseDropEveryFilterOfTheOldConfiguration) {
-    Script(FakeRole::Splitter).createStatus = E_FAIL;
+    Script(FilterRole::Splitter).createStatus = E_FAIL;
     ASSERT_EQ(3, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-    Script(FakeRole::Splitter).createStatus = S_OK;
+    Script(FilterRole::Splitter).createStatus = S_OK;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-    EXPECT_EQ(1, Record(FakeRole::Source).destroyed) << "the partly open link's Source";
+    EXPECT_EQ(1, Record(FilterRole::Source).destroyed) << "the partly open link's Source";
 
     ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
 
-    EXPECT_EQ(2, Record(FakeRole::Source).destroyed);
-    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
+    EXPECT_EQ(2, Record(FilterRole::Source).destroyed);
+    EXPECT_EQ(1, Record(FilterRole::Splitter).destroyed);
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Splitter));
     EXPECT_NE(nullptr, m_link->Slot(FilterRole::Sink));
@@ -135,15 +133,15 @@ TEST_F(GraphDeviceLinkTest, CloseReleasesTheLastFilterUntilItIsGone) {
     m_link->Slot(FilterRole::Splitter)->AddRef();
     m_link->Slot(FilterRole::Splitter)->AddRef();
     m_link->Close();
-    EXPECT_EQ(1, Record(FakeRole::Splitter).destroyed);
+    EXPECT_EQ(1, Record(FilterRole::Splitter).destroyed);
 
-    Script(FakeRole::Splitter).releaseReportsOne = true;
+    Script(FilterRole::Splitter).releaseReportsOne = true;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     m_link->Close();
-    EXPECT_EQ(2, Record(FakeRole::Splitter).destroyed);
+    EXPECT_EQ(2, Record(FilterRole::Splitter).destroyed);
     // One release past the end is the least a filter that always reports 1 can cost.
-    EXPECT_EQ(1, Record(FakeRole::Splitter).releasesPastZero);
-    Record(FakeRole::Splitter).releasesPastZero = 0;
+    EXPECT_EQ(1, Record(FilterRole::Splitter).releasesPastZero);
+    Record(FilterRole::Splitter).releasesPastZero = 0;
 }
 
 TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) {
@@ -152,11 +150,11 @@ TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) 
 
     EXPECT_EQ(0, m_link->ShowPropertyPages(1, nullptr));
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr)) << "Source without pages";
-    Script(FakeRole::Source).hasPropertyPages = true;
-    Script(FakeRole::Source).getPagesStatus = E_FAIL;
+    Script(FilterRole::Source).hasPropertyPages = true;
+    Script(FilterRole::Source).getPagesStatus = E_FAIL;
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr));
 
-    EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FakeRole::Source).calls);
+    EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FilterRole::Source).calls);
 }
 
 } // namespace

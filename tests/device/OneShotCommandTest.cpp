@@ -18,13 +18,13 @@ TEST_F(OneShotCommandTest, AHeldLinkIsUsedAndKept) {
 
     EXPECT_EQ(m_link.get(), link);
     EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
-    EXPECT_EQ(0, Record(FakeRole::Source).created);
+    EXPECT_EQ(0, Record(FilterRole::Source).created);
 }
 
 // Without a held link, a link of the caller's configuration lives for the one command;
 // a configuration that does not open fails it, and no other is tried.
 TEST_F(OneShotCommandTest, WithoutAHeldLinkALinkOfTheCallersConfigurationLivesForTheCommand) {
-    Script(FakeRole::Source).flashWord = 0x0214;
+    Script(FilterRole::Source).flashWord = 0x0214;
     CDeviceLink* link = nullptr;
     DWORD word = 0;
 
@@ -36,7 +36,7 @@ TEST_F(OneShotCommandTest, WithoutAHeldLinkALinkOfTheCallersConfigurationLivesFo
 
     EXPECT_EQ(nullptr, link);
     EXPECT_EQ(0xDEADu, word);
-    EXPECT_EQ(1, Record(FakeRole::Source).created);
+    EXPECT_EQ(1, Record(FilterRole::Source).created);
 }
 
 } // namespace

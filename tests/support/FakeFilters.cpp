@@ -20,7 +20,7 @@ struct FakeState {
 
 FakeState* g_state = nullptr;
 
-const void* PrivateMethods(FakeRole role);
+const void* PrivateMethods(FilterRole role);
 
 // A fake filter is not deleted when its count reaches 0: FakeVendorFilters frees it
 // later, so that a surplus Release is counted instead of touching freed memory.
@@ -37,7 +37,7 @@ public:
     };
     using Binding = VendorBinding<PrivateSide>;
 
-    FakeVendorFilter(FakeState* state, FakeRole role)
+    FakeVendorFilter(FakeState* state, FilterRole role)
         : PinlessFilter(VendorFilterOf(role).classId), m_state(state),
           m_role(role), m_private{PrivateMethods(role), &m_side} {}
 
@@ -109,7 +109,7 @@ protected:
 
 private:
     FakeState* m_state;
-    FakeRole m_role;
+    FilterRole m_role;
     PrivateSide m_side{this};
     Binding m_private;
 };
@@ -163,7 +163,7 @@ template <typename I, typename Vtbl> Vtbl VersionMethods() {
     return v;
 }
 
-const void* PrivateMethods(FakeRole role) {
+const void* PrivateMethods(FilterRole role) {
     static const ISourcePrivateVtbl source = [] {
         ISourcePrivateVtbl v = VersionMethods<ISourcePrivate, ISourcePrivateVtbl>();
         v.QuerySourceWord = QuerySourceWord;
@@ -186,7 +186,7 @@ const void* PrivateMethods(FakeRole role) {
     return methods[RoleIndex(role)];
 }
 
-template <FakeRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
+template <FilterRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
     if (!g_state)
         return E_UNEXPECTED;
     HRESULT status = g_state->scripts[RoleIndex(role)].createStatus;
@@ -200,7 +200,7 @@ template <FakeRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
 
 // By role.
 constexpr ClassFactory::CreateFunction kCreators[] = {
-    CreateFake<FakeRole::Source>, CreateFake<FakeRole::Splitter>, CreateFake<FakeRole::Sink>};
+    CreateFake<FilterRole::Source>, CreateFake<FilterRole::Splitter>, CreateFake<FilterRole::Sink>};
 static_assert(std::size(kCreators) == kFilterRoleCount);
 
 } // namespace
@@ -241,11 +241,11 @@ void FakeVendorFilters::Revoke() {
     }
 }
 
-FakeFilterScript& FakeVendorFilters::Script(FakeRole role) {
+FakeFilterScript& FakeVendorFilters::Script(FilterRole role) {
     return g_state->scripts[RoleIndex(role)];
 }
 
-FakeFilterRecord& FakeVendorFilters::Record(FakeRole role) {
+FakeFilterRecord& FakeVendorFilters::Record(FilterRole role) {
     return g_state->records[RoleIndex(role)];
 }
 

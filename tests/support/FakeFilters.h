@@ -9,8 +9,6 @@
 
 #include "VendorFilters.h"
 
-using FakeRole = FilterRole;
-
 // What the fake filters of one role do. Out values are written only when the method's
 // status is a success, as the real filters do.
 struct FakeFilterScript {
@@ -63,8 +61,8 @@ public:
     bool Register();
     // Revokes them again, on the thread that registered them.
     void Revoke();
-    FakeFilterScript& Script(FakeRole role);
-    FakeFilterRecord& Record(FakeRole role);
+    FakeFilterScript& Script(FilterRole role);
+    FakeFilterRecord& Record(FilterRole role);
     // Filters of every role still referenced by someone.
     int LiveFilters() const;
 
