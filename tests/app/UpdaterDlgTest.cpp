@@ -91,7 +91,8 @@ struct CheckCase {
     DWORD flashWord;
     const char* acceptedVersion; // null: the built-in one
     const char* shownVersion;
-    std::string log; // the gate is open with "Ready."
+    std::string log;                              // the gate is open with "Ready."
+    HRESULT FakeFilterScript::*failing = nullptr; // a Source status that is E_FAIL
 };
 
 class DeviceCheckTest : public UpdaterDlgTest, public testing::WithParamInterface<CheckCase> {};
@@ -100,15 +101,17 @@ TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
     const CheckCase& c = GetParam();
     Source().probeStatus[0] = c.ready ? S_OK : S_FALSE;
     Source().flashWord = c.flashWord;
+    if (c.failing)
+        Source().*c.failing = E_FAIL;
 
     DialogRunner dialog(Options(false));
-    dialog.Call([&](TestUpdaterDlg& dlg) {
-        if (c.acceptedVersion)
-            dlg.m_strAcceptedVersion = c.acceptedVersion;
-        dlg.CheckDevice();
-    });
+    if (c.acceptedVersion)
+        dialog.Call([&](TestUpdaterDlg& dlg) { dlg.m_strAcceptedVersion = c.acceptedVersion; });
+    // The check's timer, due now.
+    PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
+    ASSERT_TRUE(dialog.WaitForStatus(c.log, kWaitMs)) << dialog.ItemText(IDC_STATUS);
+    ASSERT_TRUE(dialog.Flush()); // the check has returned
     EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
-    EXPECT_EQ(c.log, dialog.ItemText(IDC_STATUS));
     EXPECT_EQ(c.log == shown::kReady, dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
@@ -120,6 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
     Outcomes, DeviceCheckTest,
     testing::Values(
         CheckCase{"NotReady", false, 0x0211, nullptr, "----", shown::kCheckNotReady},
+        CheckCase{"NoSourceFilter", false, 0x0211, nullptr, "----", shown::kCheckNotReady,
+                  &FakeFilterScript::createStatus},
+        // A failed read is not taken for a blank flash.
+        CheckCase{"FailedRead", true, 0x0211, nullptr, "----", shown::kVersionError,
+                  &FakeFilterScript::readFlashStatus},
         CheckCase{"AcceptedVersionUpperBitsIgnored", true, 0xABCD0211, nullptr, "0211",
                   shown::kReady},
         CheckCase{"NewVersionAgain", true, 0x0214, nullptr, "0214", shown::kReady},

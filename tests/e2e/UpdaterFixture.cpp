@@ -4,14 +4,11 @@ using uidriver::UiWindow;
 
 void UpdaterFixture::SetUp() {
     m_device.Set({{"flash_ms", "1500"}, {"read_ms", "200"}});
-    ReplaceImage(0x0214);
+    m_image = WriteTestImage(m_imagePath, 0x0214);
 }
 
 void UpdaterFixture::TearDown() {
-    if (m_image.empty())
-        EXPECT_EQ(-1, FileSize(m_imagePath));
-    else
-        EXPECT_TRUE(ReadBytes(m_imagePath) == m_image) << "the image was changed";
+    EXPECT_TRUE(ReadBytes(m_imagePath) == m_image) << "the image was changed";
 }
 
 void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
@@ -24,13 +21,6 @@ void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
 void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     EXPECT_TRUE(window.Click(IDOK));
     EXPECT_TRUE(m_updater->WaitForExit(kWaitMs));
-}
-
-void UpdaterFixture::ReplaceImage(std::uint16_t version) {
-    m_image = version ? WriteTestImage(m_imagePath, version) : Bytes();
-    if (!version) {
-        EXPECT_TRUE(DeleteFileA(m_imagePath.c_str()));
-    }
 }
 
 bool UpdaterFixture::StagingFileExists() const {

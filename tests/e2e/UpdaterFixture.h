@@ -29,8 +29,6 @@ protected:
     // Clicks Exit and waits for the process to end.
     void ExitUpdater(const uidriver::UiWindow& window);
 
-    // Replaces the image with a made one of this version; 0 removes it.
-    void ReplaceImage(std::uint16_t version);
     bool StagingFileExists() const;
     // Each of `parts` is in the run log, and no whole path (the folder's own, or any other).
     void ExpectRunLogHolds(const std::vector<std::string>& parts) const;
@@ -50,5 +48,5 @@ protected:
 
 private:
     const std::string m_imagePath = m_folder.File("zrcup0214.bin");
-    Bytes m_image; // empty while no image should exist
+    Bytes m_image;
 };

@@ -17,7 +17,6 @@
 // The main dialog with its protected parts open to the tests.
 class TestUpdaterDlg : public CUpdaterDlg {
 public:
-    using CUpdaterDlg::CheckDevice;
     using CUpdaterDlg::m_dwMicrocodeVersion;
     using CUpdaterDlg::m_filterVersions;
     using CUpdaterDlg::m_pLink;

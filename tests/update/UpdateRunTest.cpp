@@ -23,6 +23,7 @@
 
 namespace {
 
+const char kImage[] = "zrcup0214.bin";
 const char kStaging[] = ".\\update_temp.bin";
 constexpr long long kStagingSize = 0x400000;
 constexpr DWORD kRunTimeoutMs = 20000;
@@ -36,10 +37,14 @@ protected:
         if (!g_pImageFile)
             g_pImageFile = new CFile;
         m_device.Set({{"flash_ms", "200"}, {"read_ms", "0"}});
-        WriteTestImage("zrcup0214.bin");
+        m_image = WriteTestImage(kImage);
     }
-    // No link to the device is made while another one still holds it.
-    void TearDown() override { EXPECT_EQ(m_device.Get("source_overlaps"), "0"); }
+    // The image is never changed, and no link to the device is made while another one
+    // still holds it.
+    void TearDown() override {
+        EXPECT_TRUE(m_image.empty() ? FileSize(kImage) == -1 : ReadBytes(kImage) == m_image);
+        EXPECT_EQ(m_device.Get("source_overlaps"), "0");
+    }
 
     // Runs the device check at once rather than a second after the dialog opened (the app
     // tests time it), and waits for it to let the update go ahead.
@@ -55,6 +60,11 @@ protected:
         EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
     }
 
+    static std::string RunLog() {
+        const Bytes bytes = ReadBytes("ZrcUpdater.log");
+        return std::string(bytes.begin(), bytes.end());
+    }
+
     static Log AfterUpdatePressed(const Log& log) {
         auto start = std::find(log.begin(), log.end(), shown::kPleaseWait);
         return start == log.end() ? Log{} : Log(start, log.end());
@@ -63,6 +73,7 @@ protected:
     ScratchFolder m_folder;
     CurrentFolder m_current{m_folder.Path()};
     SimDeviceState m_device{m_folder.File("state")};
+    Bytes m_image; // empty while there is no image
 };
 
 // Posts WM_UPDATE_DONE claiming success every few milliseconds, as any program could.
@@ -82,16 +93,19 @@ struct ForgedDoneStream {
     std::thread thread;
 };
 
-// How a run ends, from the setting the device has when Update is pressed. A missing image
-// and the image's refusals are the end-to-end and firmware tests'.
+// How a run ends, from what the device and the folder hold when Update is pressed. The
+// image's bytes and each of its refusals are the firmware tests'.
 struct RunEndCase {
     const char* name;
     const char* setting;   // a device setting set to 1, or null
+    std::uint16_t image;   // the image's version, 0 for none
     bool stagingHeldOpen;  // another process holds the staging file
     bool loseDoneMessages; // the worker's message never arrives
     Log log;               // the status log from the press of Update
     const char* version;   // the version shown at the end
     const char* flashes;   // how often the device was flashed
+    const char* logged;    // in the run log
+    long long staging;     // the staging file's size at the end, -1 for none
 };
 
 Log Stopped(const std::string& status) {
@@ -105,7 +119,7 @@ Log ReadBack(const std::string& verdict) {
 
 class RunEndTest : public UpdateRunTest, public testing::WithParamInterface<RunEndCase> {};
 
-// Every end leaves Update disabled, the bar at 0 and no staging file of the run's own.
+// Every end leaves Update disabled and the bar at 0.
 TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     const RunEndCase& c = GetParam();
     HANDLE held = INVALID_HANDLE_VALUE;
@@ -118,6 +132,11 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     if (c.setting)
         m_device.Set({{c.setting, "1"}});
+    if (c.image != 0x0214)
+        m_image = c.image ? WriteTestImage(kImage, c.image) : Bytes();
+    if (!c.image) {
+        ASSERT_TRUE(DeleteFileA(kImage));
+    }
 
     dialog.Click(IDC_UPDATE);
     EXPECT_TRUE(dialog.WaitForStatus(c.log.back(), kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
@@ -126,27 +145,34 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     EXPECT_EQ(m_device.Get("flash_count"), c.flashes);
     EXPECT_EQ(dialog.ProgressPos(), 0);
     ExpectFinishedButtons(dialog);
+    EXPECT_THAT(RunLog(), testing::HasSubstr(c.logged));
+    EXPECT_EQ(FileSize(kStaging), c.staging);
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
-    else
-        EXPECT_EQ(FileSize(kStaging), -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, RunEndTest,
-    testing::Values(RunEndCase{"DeviceNotReady", "probe2", false, false, Stopped(shown::kNotReady),
-                               "0211", "0"},
-                    RunEndCase{"StagingFileHeldOpen", nullptr, true, false,
-                               Stopped(shown::kFileAccessError), "0211", "0"},
-                    RunEndCase{"ReadBackErased", "fault_flash_unwritten", false, false,
-                               ReadBack(shown::kUpdateNg), "****", "1"},
-                    RunEndCase{"ReadBackOldVersion", "fault_flash_unchanged", false, false,
-                               ReadBack(shown::kUpdateNg), "0211", "1"},
-                    RunEndCase{"ReadBackFails", "fault_read_fails", false, false,
-                               ReadBack(shown::kUpdateNg), "----", "1"},
+    testing::Values(RunEndCase{"DeviceNotReady", "probe2", 0x0214, false, false,
+                               Stopped(shown::kNotReady), "0211", "0", "command 22: 0", -1},
+                    RunEndCase{"ImageMissing", nullptr, 0, false, false,
+                               Stopped(shown::kFileAccessError), "0211", "0", "not opened", -1},
+                    RunEndCase{"ImageOfOtherVersion", nullptr, 0x0213, false, false,
+                               Stopped(shown::kFileVersionError), "0211", "0",
+                               "2097152 bytes, version \"0213\", refused", kStagingSize},
+                    RunEndCase{"StagingFileHeldOpen", nullptr, 0x0214, true, false,
+                               Stopped(shown::kFileAccessError), "0211", "0",
+                               "not made or not as written", 0},
+                    RunEndCase{"ReadBackErased", "fault_flash_unwritten", 0x0214, false, false,
+                               ReadBack(shown::kUpdateNg), "****", "1",
+                               "flash version word 0xffffffff", -1},
+                    RunEndCase{"ReadBackOldVersion", "fault_flash_unchanged", 0x0214, false, false,
+                               ReadBack(shown::kUpdateNg), "0211", "1", "shown as 0211", -1},
+                    RunEndCase{"ReadBackFails", "fault_read_fails", 0x0214, false, false,
+                               ReadBack(shown::kUpdateNg), "----", "1", "command 50: 0", -1},
                     // A full queue: the next progress tick ends the run.
-                    RunEndCase{"DoneMessageLost", nullptr, false, true, ReadBack(shown::kUpdateOk),
-                               "0214", "1"}),
+                    RunEndCase{"DoneMessageLost", nullptr, 0x0214, false, true,
+                               ReadBack(shown::kUpdateOk), "0214", "1", "command 49: 1 after", -1}),
     [](const testing::TestParamInfo<RunEndCase>& info) { return info.param.name; });
 
 // The device lets go of a filter slowly: the read-back's link waits for the worker's to go,
@@ -245,8 +271,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0211");
     ExpectFinishedButtons(dialog);
     EXPECT_EQ(FileSize(kStaging), -1);
-    const Bytes bytes = ReadBytes("ZrcUpdater.log");
-    EXPECT_THAT(std::string(bytes.begin(), bytes.end()), testing::HasSubstr("command 49: 0 after"));
+    EXPECT_THAT(RunLog(), testing::HasSubstr("command 49: 0 after"));
 }
 
 } // namespace

@@ -1,7 +1,6 @@
-// Runs that never reach the flash, where it takes the real program: a device check that a
-// missing Source filter or a failed read refuses, an image missing or of another version,
-// and the starts that the updater refuses. The device check's other outcomes are the app
-// tests', the run's other early stops the update tests'.
+// The starts that the updater refuses: while the capture application runs, or another copy
+// of the updater. The device check's refusals are the app tests', the run's early stops the
+// update tests'.
 #include "UpdaterFixture.h"
 
 #include "WaitUntil.h"
@@ -10,74 +9,6 @@ using uidriver::ChildProcess;
 using uidriver::UiWindow;
 
 namespace {
-
-// A device fault that makes the device check refuse the update.
-struct CheckRefusal {
-    const char* name;
-    const char* fault;
-    std::string status;
-};
-
-void PrintTo(const CheckRefusal& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class CheckRefusalTest : public UpdaterFixture, public testing::WithParamInterface<CheckRefusal> {};
-
-// No version is shown (a failed read is not taken for a blank flash), and only About and
-// Exit can be used.
-TEST_P(CheckRefusalTest, LeavesOnlyAboutAndExit) {
-    const CheckRefusal& c = GetParam();
-    m_device.Set({{c.fault, "1"}});
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(c.status, window));
-    ASSERT_TRUE(window.WaitForEnabled(IDC_ABOUT, true, kWaitMs));
-    ExpectScreen(window, c.status, "----", false, true, true);
-    ExitUpdater(window);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Devices, CheckRefusalTest,
-    testing::Values(CheckRefusal{"NoSourceFilter", "fault_no_source", shown::kCheckNotReady},
-                    CheckRefusal{"FailedRead", "fault_read_fails", shown::kVersionError}),
-    [](const testing::TestParamInfo<CheckRefusal>& info) { return info.param.name; });
-
-// The image as the user left it, and what the run log records of it.
-struct ImageStop {
-    const char* name;
-    std::uint16_t version; // 0: no image
-    std::string status;
-    const char* logged;
-};
-
-void PrintTo(const ImageStop& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class ImageStopTest : public UpdaterFixture, public testing::WithParamInterface<ImageStop> {};
-
-// The run stops before the flash with the reason; the image stays as it was.
-TEST_P(ImageStopTest, StopsBeforeTheFlashWithTheReason) {
-    const ImageStop& c = GetParam();
-    ReplaceImage(c.version);
-    UiWindow window;
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-
-    ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, c.status, kWaitMs));
-    ASSERT_TRUE(window.WaitForEnabled(IDOK, true, kWaitMs));
-    ExpectScreen(window, c.status, "0211", false, true, true);
-    EXPECT_EQ("0", m_device.Get("flash_count"));
-    ExitUpdater(window);
-    ExpectRunLogHolds({c.logged});
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Images, ImageStopTest,
-    testing::Values(ImageStop{"Missing", 0, shown::kFileAccessError, "not opened"},
-                    ImageStop{"OtherVersion", 0x0213, shown::kFileVersionError,
-                              "2097152 bytes, version \"0213\", refused"}),
-    [](const testing::TestParamInfo<ImageStop>& info) { return info.param.name; });
 
 // Windows that stand in for the capture application, each with one shown over it, so that
 // a raise of the capture application shows in the Z order: UI driver test windows.
