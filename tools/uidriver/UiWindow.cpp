@@ -154,10 +154,12 @@ bool UiWindow::RequestClose(CloseRequest how) const {
         return PressKey(VK_ESCAPE);
     case CloseRequest::AltF4: {
         // Bit 29 marks the Alt key held; default handling then asks the top-level window
-        // to close through SC_CLOSE.
+        // to close through SC_CLOSE. As with any key, the release may find it closed.
         HWND target = FocusOrSelf();
-        return PostMessageA(target, WM_SYSKEYDOWN, VK_F4, 0x20000001) != FALSE &&
-               PostMessageA(target, WM_SYSKEYUP, VK_F4, 0xE0000001) != FALSE;
+        if (!PostMessageA(target, WM_SYSKEYDOWN, VK_F4, 0x20000001))
+            return false;
+        PostMessageA(target, WM_SYSKEYUP, VK_F4, 0xE0000001);
+        return true;
     }
     }
     return false;
@@ -168,8 +170,12 @@ bool UiWindow::PressKey(WORD virtualKey) const {
         return false;
     // A key goes to the window that has the focus.
     HWND target = FocusOrSelf();
-    return PostMessageA(target, WM_KEYDOWN, virtualKey, 1) != FALSE &&
-           PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001) != FALSE;
+    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, 1))
+        return false;
+    // A key that closes its window (Escape, Enter) may have closed it already, on a busy
+    // machine, and its release then reaches nothing: the key was pressed all the same.
+    PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);
+    return true;
 }
 
 bool UiWindow::WaitForText(int controlId, const std::string& text, DWORD timeoutMs) const {

@@ -50,7 +50,8 @@ public:
     bool RequestClose(CloseRequest how) const;
     // Posts a key press, down then up, to the control that has the keyboard focus (or to
     // the window itself), as the keyboard delivers it; the program's message loop then
-    // handles Tab, Enter, Space and Escape as for a real key.
+    // handles Tab, Enter, Space and Escape as for a real key. False only when the key
+    // could not be pressed: its release may find the window closed by the key.
     bool PressKey(WORD virtualKey) const;
     // The control of this window that has the keyboard focus, read without the program's
     // help; null when none of them has it.
