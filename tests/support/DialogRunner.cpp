@@ -123,6 +123,8 @@ DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
         SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, Heard,
                         GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_OUTOFCONTEXT);
     self->m_dialog->DoModal();
+    // As in the program, the dialog object ends on its thread once its window has gone.
+    self->m_dialog.reset();
     UnhookWinEvent(hook);
     self->m_options.afterClose();
     return 0;

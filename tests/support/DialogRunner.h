@@ -36,7 +36,9 @@ public:
     // Starts the dialog's thread and waits until its window exists. The dialog may still
     // be opening then: a warning it shows while it opens holds it there.
     explicit DialogRunner(DialogOptions options = DialogOptions());
-    // Closes every window of the dialog's thread, waiting out a run in progress.
+    // Closes every window of the dialog's thread, waiting out a run in progress; a failure
+    // of the running test when the thread, which destroys the dialog, has not ended in a
+    // minute.
     ~DialogRunner();
     DialogRunner(const DialogRunner&) = delete;
     DialogRunner& operator=(const DialogRunner&) = delete;

@@ -33,9 +33,11 @@ using Log = std::vector<std::string>;
 class UpdateRunTest : public testing::Test {
 protected:
     void SetUp() override {
-        // Each test is a fresh program run, whose image file object exists from the start.
+        // Each test is a fresh program run: its image file object exists from the start,
+        // and no update worker has run.
         if (!g_pImageFile)
             g_pImageFile = new CFile;
+        g_updateWorkerReport.finished = false;
         m_device.Set({{"flash_ms", "200"}, {"read_ms", "0"}});
         m_image = WriteTestImage(kImage);
     }
