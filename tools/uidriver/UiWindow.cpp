@@ -42,6 +42,16 @@ TitleSearch Search(const std::string& title, DWORD processId) {
     return search;
 }
 
+// Posts a key's press, then its release. True once the press is posted: a key that closes
+// its window (Escape, Enter, Alt+F4) may have closed it already, on a busy machine, and
+// its release then reaches nothing, as a real key's would.
+bool PostKeyStroke(HWND target, UINT down, UINT up, WPARAM key, LPARAM downBits, LPARAM upBits) {
+    if (!PostMessageA(target, down, key, downBits))
+        return false;
+    PostMessageA(target, up, key, upBits);
+    return true;
+}
+
 // Milliseconds left until deadline, a GetTickCount value; 0 once it has passed.
 DWORD Remaining(DWORD deadline) {
     LONG left = static_cast<LONG>(deadline - GetTickCount());
@@ -152,15 +162,11 @@ bool UiWindow::RequestClose(CloseRequest how) const {
     case CloseRequest::Escape:
         // The dialog's message loop turns Escape into IDCANCEL.
         return PressKey(VK_ESCAPE);
-    case CloseRequest::AltF4: {
+    case CloseRequest::AltF4:
         // Bit 29 marks the Alt key held; default handling then asks the top-level window
-        // to close through SC_CLOSE. As with any key, the release may find it closed.
-        HWND target = FocusOrSelf();
-        if (!PostMessageA(target, WM_SYSKEYDOWN, VK_F4, 0x20000001))
-            return false;
-        PostMessageA(target, WM_SYSKEYUP, VK_F4, 0xE0000001);
-        return true;
-    }
+        // to close through SC_CLOSE.
+        return PostKeyStroke(FocusOrSelf(), WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F4, 0x20000001,
+                             0xE0000001);
     }
     return false;
 }
@@ -169,13 +175,7 @@ bool UiWindow::PressKey(WORD virtualKey) const {
     if (!Exists())
         return false;
     // A key goes to the window that has the focus.
-    HWND target = FocusOrSelf();
-    if (!PostMessageA(target, WM_KEYDOWN, virtualKey, 1))
-        return false;
-    // A key that closes its window (Escape, Enter) may have closed it already, on a busy
-    // machine, and its release then reaches nothing: the key was pressed all the same.
-    PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);
-    return true;
+    return PostKeyStroke(FocusOrSelf(), WM_KEYDOWN, WM_KEYUP, virtualKey, 1, 0xC0000001);
 }
 
 bool UiWindow::WaitForText(int controlId, const std::string& text, DWORD timeoutMs) const {
