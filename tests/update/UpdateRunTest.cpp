@@ -134,10 +134,11 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     if (c.setting)
         m_device.Set({{c.setting, "1"}});
-    if (c.image != 0x0214)
-        m_image = c.image ? WriteTestImage(kImage, c.image) : Bytes();
-    if (!c.image) {
+    if (c.image == 0) {
         ASSERT_TRUE(DeleteFileA(kImage));
+        m_image.clear();
+    } else if (c.image != 0x0214) {
+        m_image = WriteTestImage(kImage, c.image);
     }
 
     dialog.Click(IDC_UPDATE);
