@@ -1,9 +1,20 @@
 #pragma once
 // The updater is usually started from a download folder, where other programs' DLLs
-// may lie. Limits where DLLs are loaded from to the system folder, the folder of a DLL
-// loaded by its full path (the maker's driver filters, which COM loads so), and the
-// absolute folders on PATH, where the maker's setup may put the DLLs its filters load.
-// Neither the program's own folder nor the current folder is searched unless it is on
-// PATH. Without SetDefaultDllDirectories (Windows 7 before KB2533623) only the current
-// folder is taken out of the search.
+// may lie. Keeps Windows' standard DLL search order, in which the maker's filters are
+// found however their setup registered them (by whole path or by bare name, beside their
+// DLLs, in the system folder or on PATH), and only takes out what that order gets wrong:
+//   - the current folder is never searched (SetDllDirectory, and safe search mode for
+//     SearchPath where Windows has it);
+//   - System32 comes first for every DLL name where Windows offers it (the image-load
+//     mitigation PreferSystem32Images, Windows 10 and later).
+// Nothing is added to the search, and nothing changes the loader's default directories:
+// those make COM's loads of servers registered by bare name fail on Windows 8 and later.
+//
+// Called once, before anything else of the program runs. Never fails: a measure that
+// Windows refuses or lacks is recorded and the program goes on.
 void RestrictDllSearch();
+
+// What the measures came to, read back from Windows where it can say, in the run log's
+// words: "current folder not searched: yes; safe search mode: yes; System32 first: in
+// effect". Before RestrictDllSearch: "not restricted".
+const char* DllSearchReport();

@@ -21,11 +21,12 @@ BOOL CUpdaterApp::InitInstance() {
 
     if (HWND capture = FindWindowA(nullptr, kCaptureWindowTitle)) {
         // A minimized window raised in the Z order still shows nothing: restore it first,
-        // so the user sees why the updater did not start. Asynchronously, so that a capture
-        // application that does not answer cannot hold the updater.
+        // so the user sees why the updater did not start. Both asynchronously: a window of
+        // another process is moved by that process, and a capture application that does
+        // not answer must not hold the updater.
         if (IsIconic(capture))
             ShowWindowAsync(capture, SW_RESTORE);
-        SetWindowPos(capture, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+        SetWindowPos(capture, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_ASYNCWINDOWPOS);
         return FALSE;
     }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "DeviceWarningDlg.h"
+#include "DllSearch.h"
 #include "GraphDeviceLink.h"
 #include "IconPlacement.h"
 #include "OneShotCommand.h"
@@ -125,6 +126,7 @@ BOOL CUpdaterDlg::OnInitDialog() {
     // told the device cannot be reached. Only a successful call is balanced at the end.
     m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
     m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
+    m_runLog.Note("DLL search: %s", DllSearchReport());
     // The controls without a caption of their own; the status log is announced as it
     // changes.
     if (m_screenReader.Attach()) {
