@@ -55,7 +55,7 @@ int CUpdaterDlg::ReadFlashVersion() {
             m_strCurrentVersion = kErasedVersion;
     }
 
-    SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+    ShowVersion(IDC_CURRENT_VERSION);
     m_runLog.Note("flash version word 0x%08lx, shown as %s", nResult ? dwFlashWord : 0UL,
                   m_strCurrentVersion.c_str());
     return nResult;

@@ -3,6 +3,8 @@
 #include <initguid.h>
 #include <oleacc.h>
 
+#include <initializer_list>
+
 namespace {
 
 // The live-region property of an accessible element, and its two announcing values.
@@ -15,6 +17,10 @@ constexpr LONG kLiveAssertive = 2;
 // it on to whoever listens.
 constexpr DWORD kLiveRegionChanged = 0x8019;
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t';
+}
+
 } // namespace
 
 bool CScreenReader::Attach() {
@@ -25,15 +31,46 @@ bool CScreenReader::Attach() {
 }
 
 void CScreenReader::Name(HWND control, const wchar_t* name) {
-    if (!m_pServices || !control || m_nAnnotated == kMaxControls)
+    if (!m_pServices || !control)
+        return;
+    bool known = false;
+    for (int i = 0; i < m_nAnnotated; ++i)
+        known = known || m_annotated[i] == control;
+    // A control whose name could not be kept for clearing is not named at all.
+    if (!known && m_nAnnotated == kMaxControls)
         return;
     if (SUCCEEDED(m_pServices->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT),
-                                              CHILDID_SELF, PROPID_ACC_NAME, name)))
+                                              CHILDID_SELF, PROPID_ACC_NAME, name)) &&
+        !known)
         m_annotated[m_nAnnotated++] = control;
 }
 
-void CScreenReader::Announce(HWND control, Urgency urgency) {
+void CScreenReader::Name(HWND control, const char* label, const char* text) {
+    char joined[kMaxName + 1] = {};
+    int length = 0;
+    bool blank = false;
+    for (const char* part : {label, " ", text}) {
+        for (; *part; ++part) {
+            if (IsBlank(*part)) {
+                blank = length > 0;
+                continue;
+            }
+            if (length + (blank ? 2 : 1) > kMaxName)
+                break;
+            if (blank)
+                joined[length++] = ' ';
+            blank = false;
+            joined[length++] = *part;
+        }
+    }
+    wchar_t name[kMaxName + 1] = {};
+    MultiByteToWideChar(CP_ACP, 0, joined, -1, name, kMaxName + 1);
+    Name(control, name);
+}
+
+void CScreenReader::Announce(HWND control, const char* label, const char* text, Urgency urgency) {
     if (m_pServices && control) {
+        Name(control, label, text);
         VARIANT setting = {};
         setting.vt = VT_I4;
         setting.lVal = urgency == Urgency::Assertive ? kLiveAssertive : kLivePolite;

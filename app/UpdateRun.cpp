@@ -109,7 +109,7 @@ void CUpdaterDlg::OnUpdateClicked() {
         break;
     }
 
-    SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
+    ShowVersion(IDC_NEW_VERSION);
     ClearStatus();
     AppendStatus(kStatusUpdatingFlash);
 
@@ -148,7 +148,7 @@ void CUpdaterDlg::CompleteRun() {
 
     if (nResult == 1) {
         m_strCurrentVersion = kErasedVersion;
-        SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+        ShowVersion(IDC_CURRENT_VERSION);
         AppendStatus(kStatusVerifying);
         ReadFlashVersion();
         RepaintNow();

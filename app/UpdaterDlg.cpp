@@ -52,6 +52,7 @@ const MessageMap* CUpdaterDlg::GetMessageMap() const {
         OnClicked<&CUpdaterDlg::OnAbout>(IDC_ABOUT),
         OnMessage<&CUpdaterDlg::OnUpdateDone>(WM_UPDATE_DONE),
         OnWmQueryEndSession<&CUpdaterDlg::OnQueryEndSession>(),
+        OnWmDestroy<&CUpdaterDlg::OnDestroy>(),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
@@ -111,10 +112,10 @@ BOOL CUpdaterDlg::OnInitDialog() {
     SetWindowText(kMainWindowTitle);
 
     m_strCurrentVersion = kNoVersion;
-    SetDlgItemText(IDC_CURRENT_VERSION, m_strCurrentVersion.c_str());
+    ShowVersion(IDC_CURRENT_VERSION);
     m_strNewVersion = kNewVersion;
     m_strAcceptedVersion = kAcceptedVersion;
-    SetDlgItemText(IDC_NEW_VERSION, m_strNewVersion.c_str());
+    ShowVersion(IDC_NEW_VERSION);
 
     EnterState(RunState::Opening);
 
@@ -127,13 +128,13 @@ BOOL CUpdaterDlg::OnInitDialog() {
     m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
     m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
     m_runLog.Note("DLL search: %s", DllSearchReport());
-    // The controls without a caption of their own; the status log is announced as it
-    // changes.
+    // The controls whose text alone does not say what they are; the status log is
+    // announced as it changes, the versions named again whenever they change.
     if (m_screenReader.Attach()) {
         m_screenReader.Name(m_editStatus.GetSafeHwnd(), L"Status");
         m_screenReader.Name(m_progress.GetSafeHwnd(), L"Elapsed time");
-        m_screenReader.Name(::GetDlgItem(GetSafeHwnd(), IDC_CURRENT_VERSION), L"Current version");
-        m_screenReader.Name(::GetDlgItem(GetSafeHwnd(), IDC_NEW_VERSION), L"New version");
+        ShowVersion(IDC_CURRENT_VERSION);
+        ShowVersion(IDC_NEW_VERSION);
     }
 
     m_pLink = new CGraphDeviceLink;
@@ -246,12 +247,15 @@ HICON CUpdaterDlg::OnQueryDragIcon() {
     return m_hIcon;
 }
 
+void CUpdaterDlg::OnDestroy() {
+    m_screenReader.Detach();
+}
+
 void CUpdaterDlg::PostNcDestroy() {
     if (m_pLink) {
         delete m_pLink;
         m_pLink = nullptr;
     }
-    m_screenReader.Detach();
     if (m_bComInitialized) {
         CoUninitialize();
         m_bComInitialized = false;
@@ -284,7 +288,7 @@ void CUpdaterDlg::AppendStatus(const char* text, CScreenReader::Urgency urgency)
         }
     }
     m_runLog.Note("status: \"%s\"", escaped);
-    m_screenReader.Announce(m_editStatus.GetSafeHwnd(), urgency);
+    m_screenReader.Announce(m_editStatus.GetSafeHwnd(), "Status:", text, urgency);
 }
 
 void CUpdaterDlg::DeselectStatus() {
@@ -293,4 +297,14 @@ void CUpdaterDlg::DeselectStatus() {
 
 void CUpdaterDlg::RepaintNow() {
     UpdateWindow();
+}
+
+void CUpdaterDlg::ShowVersion(int nID) {
+    const bool current = nID == IDC_CURRENT_VERSION;
+    const std::string& version = current ? m_strCurrentVersion : m_strNewVersion;
+    SetDlgItemText(nID, version.c_str());
+    // A static text's accessible name is its text, so the label beside it goes into the
+    // name, or a screen reader would say only the number, or only the label.
+    m_screenReader.Name(::GetDlgItem(GetSafeHwnd(), nID),
+                        current ? "Current version" : "New version", version.c_str());
 }

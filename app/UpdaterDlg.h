@@ -59,6 +59,8 @@ protected:
     LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
     // Holds off the end of the session while a run is in progress.
     BOOL OnQueryEndSession();
+    // The window goes: screen readers' names are dropped while the controls still exist.
+    void OnDestroy();
 
     // Enters a state and applies what it implies: the buttons it enables, where the
     // keyboard focus goes, the timer it runs and the guards against closing, log-off and
@@ -89,6 +91,9 @@ protected:
                       CScreenReader::Urgency urgency = CScreenReader::Urgency::Polite);
     void DeselectStatus();
     void RepaintNow();
+    // Shows m_strCurrentVersion in IDC_CURRENT_VERSION, or m_strNewVersion in
+    // IDC_NEW_VERSION, and gives screen readers the label with the number.
+    void ShowVersion(int nID);
 
     CFont* m_pUpdateFont; // owned; the Update button's bold font
     DWORD m_dwSourceWord = 0;

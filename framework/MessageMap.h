@@ -161,6 +161,13 @@ template <auto Handler> MessageMapEntry OnWmQueryEndSession() {
     return message_map_detail::Entry<Handler>(WM_QUERYENDSESSION);
 }
 
+// WM_DESTROY: void OnDestroy(), while the window's children still exist.
+template <auto Handler> MessageMapEntry OnWmDestroy() {
+    static_assert(message_map_detail::kIsHandler<Handler, void()>,
+                  "a WM_DESTROY handler is void ()");
+    return message_map_detail::Entry<Handler>(WM_DESTROY);
+}
+
 // WM_CLOSE: void OnClose().
 template <auto Handler> MessageMapEntry OnWmClose() {
     static_assert(message_map_detail::kIsHandler<Handler, void()>, "a WM_CLOSE handler is void ()");

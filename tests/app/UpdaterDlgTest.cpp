@@ -112,6 +112,10 @@ TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
     ASSERT_TRUE(dialog.WaitForStatus(c.log, kWaitMs)) << dialog.ItemText(IDC_STATUS);
     ASSERT_TRUE(dialog.Flush()); // the check has returned
     EXPECT_EQ(c.shownVersion, dialog.ItemText(IDC_CURRENT_VERSION));
+    // A screen reader says each version with its label.
+    EXPECT_EQ("Current version " + std::string(c.shownVersion),
+              dialog.SpokenName(IDC_CURRENT_VERSION));
+    EXPECT_EQ("New version 0214", dialog.SpokenName(IDC_NEW_VERSION));
     EXPECT_EQ(c.log == shown::kReady, dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_TRUE(dialog.IsItemEnabled(IDOK));

@@ -52,13 +52,12 @@ LRESULT CALLBACK LoseDoneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     return message == WM_UPDATE_DONE ? 0 : DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// A live-region event of the dialog's thread: what is heard is the status log's text.
+// A live-region event of the dialog's thread: what is heard is the status log's name.
 void CALLBACK Heard(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
-    DWORD_PTR runner = 0;
-    char text[256] = {};
-    if (GetWindowSubclass(hwnd, StatusProc, 0, &runner)) {
-        GetWindowTextA(hwnd, text, sizeof text);
-        reinterpret_cast<DialogRunner*>(runner)->Record(&Records::announced, std::string(text));
+    DWORD_PTR ref = 0;
+    if (GetWindowSubclass(hwnd, StatusProc, 0, &ref)) {
+        auto* runner = reinterpret_cast<DialogRunner*>(ref);
+        runner->Record(&Records::announced, runner->Annotations().Name(hwnd));
     }
 }
 
@@ -114,10 +113,14 @@ DialogRunner::~DialogRunner() {
     }
     CloseHandle(m_thread);
     CloseHandle(m_created);
+    EXPECT_EQ(m_annotations.LeftNamed(), 0u) << "names left for screen readers";
+    EXPECT_EQ(m_annotations.References(), 0) << "the annotation service was not released";
 }
 
 DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
     auto* self = static_cast<DialogRunner*>(param);
+    CoInitialize(nullptr);
+    self->m_annotations.Register();
     self->m_options.beforeOpen();
     HWINEVENTHOOK hook =
         SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, Heard,
@@ -127,6 +130,8 @@ DWORD WINAPI DialogRunner::ThreadMain(LPVOID param) {
     self->m_dialog.reset();
     UnhookWinEvent(hook);
     self->m_options.afterClose();
+    self->m_annotations.Revoke();
+    CoUninitialize();
     return 0;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Runs the updater's main dialog modally on a thread of its own, so that a test can drive
 // it from outside and reach into it on its own thread. What it writes to its status log and
-// progress bar and what screen readers are told are recorded in order.
+// progress bar and what screen readers are told are recorded in order; the annotations it
+// gives screen readers must all be cleared while its controls still exist.
 #include <windows.h>
 
 #include <functional>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "FakeAnnotations.h"
 #include "UiWindow.h"
 #include "UpdaterDlg.h"
 
@@ -55,6 +57,11 @@ public:
         return text;
     }
     bool IsItemEnabled(int id) const { return Ui().IsEnabled(id); }
+    // What a screen reader says for the control: the name it was given, else its text.
+    std::string SpokenName(int id) const {
+        const std::string name = m_annotations.Name(GetDlgItem(m_hWnd, id));
+        return name.empty() ? ItemText(id) : name;
+    }
     int ProgressPos() const { return Ui().ReadProgress(IDC_PROGRESS, 10000); }
     bool WaitForStatus(const std::string& text, DWORD timeoutMs) const {
         return Ui().WaitForText(IDC_STATUS, text, timeoutMs);
@@ -73,7 +80,7 @@ public:
     struct Records {
         std::vector<std::string> status;    // texts appended, "<clear>" for each clearing
         std::vector<int> progress;          // positions set, -1 for each step
-        std::vector<std::string> announced; // the status log's text at each announcement
+        std::vector<std::string> announced; // the status log's name at each announcement
     };
     Records Recorded() const {
         std::lock_guard<std::mutex> hold(m_lock);
@@ -90,6 +97,7 @@ public:
         (m_records.*list).push_back(std::move(entry));
     }
     const DialogOptions& Options() const { return m_options; }
+    const FakeAnnotations& Annotations() const { return m_annotations; }
     TestUpdaterDlg& Dialog() { return *m_dialog; }
 
 private:
@@ -106,6 +114,7 @@ private:
     HANDLE m_created = nullptr;
     HWND m_hWnd = nullptr;
 
+    FakeAnnotations m_annotations;
     mutable std::mutex m_lock;
     Records m_records;
 };

@@ -210,8 +210,11 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
     EXPECT_EQ(m_device.Get("last_flash_window"), window);
     EXPECT_EQ(m_device.Get("last_flash_window_valid"), "1");
+    // Each announcement is the new text itself; the version read back is spoken with it.
     EXPECT_THAT(dialog.Recorded().announced,
-                testing::IsSupersetOf({shown::kReady, shown::kUpdatingFlash, shown::kUpdateOk}));
+                testing::IsSupersetOf(
+                    {"Status: Ready.", "Status: Updating Flash...", "Status: Update OK."}));
+    EXPECT_EQ(dialog.SpokenName(IDC_CURRENT_VERSION), "Current version 0214");
     std::vector<int> log = dialog.Recorded().progress;
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log.front(), 0);
