@@ -185,6 +185,26 @@ void CUpdaterDlg::OnCancel() {
         CDialog::OnCancel();
 }
 
+bool CUpdaterDlg::HoldsQuit() const {
+    return RunInProgress(m_state);
+}
+
 BOOL CUpdaterDlg::OnQueryEndSession() {
     return RunInProgress(m_state) ? FALSE : TRUE;
+}
+
+void CUpdaterDlg::OnEndSession(BOOL bEnding) {
+    // Windows sends it; one posted by another program, or a session that goes on, changes
+    // nothing.
+    if (!bEnding || !InSendMessage() || !RunInProgress(m_state))
+        return;
+    m_runLog.Note("session ends in state %s", RunStateName(m_state));
+    // Windows ends the program once this returns: the flash gets all the time it still
+    // gives.
+    if (m_state == RunState::Flashing) {
+        WaitForUpdateWorker();
+        m_runLog.Note("the flash ended as the session ended: %d",
+                      g_updateWorkerReport.result.load());
+        RemoveStagingFile();
+    }
 }

@@ -13,7 +13,10 @@ const MessageMap* CUpdaterApp::GetMessageMap() const {
 
 BOOL CUpdaterApp::InitInstance() {
     m_hMutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
-    if (GetLastError() == ERROR_ALREADY_EXISTS)
+    // No mutex at all (the name taken by an object of another kind, or by a copy started
+    // with rights this one lacks) is taken like another copy: two updaters must never
+    // reach one device.
+    if (!m_hMutex || GetLastError() == ERROR_ALREADY_EXISTS)
         return FALSE;
 
     AfxEnableControlContainer();

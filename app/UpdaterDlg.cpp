@@ -52,6 +52,7 @@ const MessageMap* CUpdaterDlg::GetMessageMap() const {
         OnClicked<&CUpdaterDlg::OnAbout>(IDC_ABOUT),
         OnMessage<&CUpdaterDlg::OnUpdateDone>(WM_UPDATE_DONE),
         OnWmQueryEndSession<&CUpdaterDlg::OnQueryEndSession>(),
+        OnWmEndSession<&CUpdaterDlg::OnEndSession>(),
         OnWmDestroy<&CUpdaterDlg::OnDestroy>(),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
@@ -66,9 +67,8 @@ CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
 
 CUpdaterDlg::~CUpdaterDlg() {
     m_runLog.Note("program ends in state %s", RunStateName(m_state));
-    // A WM_QUIT from another program ends the dialog's loop even while the device is
-    // written, and the program would end with it. It stays instead, keeping the PC awake,
-    // until the worker has finished.
+    // Should the window go mid-flash all the same (its message loop failed), the program
+    // stays, keeping the PC awake, until the worker has finished.
     if (m_state == RunState::Flashing) {
         WaitForUpdateWorker();
         m_runLog.Note("the flash ended after the window had closed: %d",
@@ -256,6 +256,9 @@ void CUpdaterDlg::PostNcDestroy() {
         delete m_pLink;
         m_pLink = nullptr;
     }
+    // The worker's COM must end before the dialog thread's, which began first.
+    if (m_state == RunState::Flashing)
+        WaitForUpdateWorker();
     if (m_bComInitialized) {
         CoUninitialize();
         m_bComInitialized = false;
@@ -272,9 +275,16 @@ int CUpdaterDlg::DeviceCommand(int nCode, void* pArg) {
 void CUpdaterDlg::ClearStatus() {
     m_editStatus.SetSel(0, -1);
     m_editStatus.Clear();
+    // A read-only edit ignores WM_CLEAR, and appends no longer replace the selection: the
+    // text itself is emptied.
+    m_editStatus.SetWindowText("");
 }
 
 void CUpdaterDlg::AppendStatus(const char* text, CScreenReader::Urgency urgency) {
+    // The keyboard, or a screen reader's review, may have moved the caret or selected text
+    // in the log: the text goes at its end all the same.
+    const int nEnd = ::GetWindowTextLengthA(m_editStatus.GetSafeHwnd());
+    m_editStatus.SetSel(nEnd, nEnd);
     m_editStatus.ReplaceSel(text, FALSE);
     // Line ends written out, so that each text stays on one line of the log.
     char escaped[128] = {};

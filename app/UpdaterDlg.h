@@ -12,9 +12,10 @@
 //   UpdaterDlg.cpp   construction, opening and closing, the data exchange, the states,
 //                    the timers, painting and the status log;
 //   DeviceCheck.cpp  CheckDevice and ReadFlashVersion: the device check and version gate;
-//   UpdateRun.cpp    OnUpdateClicked, OnUpdateDone and the flash worker, with the close
-//                    and end-of-session refusals (OnOK, OnCancel, OnQueryEndSession) that
-//                    guard the run and the wait for a worker the dialog outlived;
+//   UpdateRun.cpp    OnUpdateClicked, OnUpdateDone and the flash worker, with the close,
+//                    quit and end-of-session guards (OnOK, OnCancel, HoldsQuit,
+//                    OnQueryEndSession, OnEndSession) and the wait for a worker the
+//                    dialog outlived;
 //   AboutDlg.cpp     OnAbout and the About box it shows.
 #include <windows.h>
 
@@ -45,9 +46,10 @@ protected:
     void PostNcDestroy() override;
     BOOL OnInitDialog() override;
     // Exit, Enter, Escape and the close box are refused from the press of Update until
-    // the verdict is on screen.
+    // the verdict is on screen; a WM_QUIT waits until then.
     void OnOK() override;
     void OnCancel() override;
+    bool HoldsQuit() const override;
 
     // Message handlers, in message-map order.
     void OnSysCommand(UINT nID, LPARAM lParam);
@@ -57,8 +59,10 @@ protected:
     void OnUpdateClicked();
     void OnAbout();
     LRESULT OnUpdateDone(WPARAM wParam, LPARAM lParam);
-    // Holds off the end of the session while a run is in progress.
+    // Holds off the end of the session while a run is in progress; should it end all the
+    // same, waits for the flash before Windows ends the program.
     BOOL OnQueryEndSession();
+    void OnEndSession(BOOL bEnding);
     // The window goes: screen readers' names are dropped while the controls still exist.
     void OnDestroy();
 

@@ -10,6 +10,9 @@ void RegisterControlClasses() {
     InitCommonControlsEx(&classes);
 }
 
+// The dialog this thread is creating: the only one a WM_INITDIALOG may attach.
+thread_local CDialog* t_pCreating = nullptr;
+
 } // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
@@ -18,14 +21,54 @@ INT_PTR CDialog::DoModal() {
     if (m_hWnd)
         return -1;
     RegisterControlClasses();
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId),
-                           m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr, &CDialog::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    m_bEnded = false;
+    // Modal: the owner takes no input from the dialog's opening until it has ended.
+    const bool ownerDisabled = owner && !::EnableWindow(owner, FALSE);
+    CDialog* outer = t_pCreating;
+    t_pCreating = this;
+    HWND hwnd = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(m_templateId), owner,
+                                   &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    t_pCreating = outer;
+    if (!hwnd) {
+        if (ownerDisabled)
+            ::EnableWindow(owner, TRUE);
+        return -1;
+    }
+    ShowWindow(hwnd, SW_SHOW);
+
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (!m_bEnded && !(quit && !HoldsQuit())) {
+        MSG msg;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == -1)
+            break;
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            continue;
+        }
+        if (!IsDialogMessageA(hwnd, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // A quit held until now ends the dialog with what it shows last drawn.
+    if (quit)
+        ::UpdateWindow(hwnd);
+    // The owner is enabled before the dialog goes, so that Windows activates it again.
+    if (ownerDisabled)
+        ::EnableWindow(owner, TRUE);
+    DestroyWindow();
+    if (quit)
+        PostQuitMessage(static_cast<int>(quitCode));
+    return m_bEnded ? m_nResult : 0;
 }
 
 void CDialog::EndDialog(int result) {
-    if (m_hWnd)
-        ::EndDialog(m_hWnd, result);
+    m_nResult = result;
+    m_bEnded = true;
 }
 
 BOOL CDialog::OnInitDialog() {
@@ -53,12 +96,13 @@ const MessageMap* CDialog::GetMessageMap() const {
 }
 
 // The dialog's window reports to this procedure until WM_INITDIALOG, which carries the
-// CDialog; from then on the window's messages go through CWnd's procedure and the
-// message maps, and this procedure leaves everything to the default dialog handling.
+// CDialog being created; from then on the window's messages go through CWnd's procedure
+// and the message maps, and this procedure leaves everything to the default dialog
+// handling. A WM_INITDIALOG that carries anything else comes from another program.
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
-    if (message != WM_INITDIALOG)
-        return FALSE;
     auto* dialog = reinterpret_cast<CDialog*>(lParam);
+    if (message != WM_INITDIALOG || !dialog || dialog != t_pCreating || dialog->m_hWnd)
+        return FALSE;
     dialog->SubclassWindow(hwnd);
     return dialog->OnInitDialog();
 }

@@ -98,6 +98,10 @@ template <class T> LRESULT Call(T& target, void (T::*handler)(UINT_PTR), WPARAM 
     (target.*handler)(wParam);
     return 0;
 }
+template <class T> LRESULT Call(T& target, void (T::*handler)(BOOL), WPARAM wParam, LPARAM) {
+    (target.*handler)(static_cast<BOOL>(wParam));
+    return 0;
+}
 template <class T>
 LRESULT Call(T& target, void (T::*handler)(UINT, LPARAM), WPARAM wParam, LPARAM lParam) {
     (target.*handler)(static_cast<UINT>(wParam), lParam);
@@ -159,6 +163,13 @@ template <auto Handler> MessageMapEntry OnWmQueryEndSession() {
     static_assert(message_map_detail::kIsHandler<Handler, BOOL()>,
                   "a WM_QUERYENDSESSION handler is BOOL ()");
     return message_map_detail::Entry<Handler>(WM_QUERYENDSESSION);
+}
+
+// WM_ENDSESSION: void OnEndSession(BOOL ending), TRUE when the session ends.
+template <auto Handler> MessageMapEntry OnWmEndSession() {
+    static_assert(message_map_detail::kIsHandler<Handler, void(BOOL)>,
+                  "a WM_ENDSESSION handler is void (BOOL ending)");
+    return message_map_detail::Entry<Handler>(WM_ENDSESSION);
 }
 
 // WM_DESTROY: void OnDestroy(), while the window's children still exist.

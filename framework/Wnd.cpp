@@ -30,10 +30,29 @@ void CWnd::SubclassWindow(HWND hwnd) {
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::WindowProc)));
 }
 
+void CWnd::DestroyWindow() {
+    if (!m_hWnd)
+        return;
+    m_bDestroying = true;
+    ::DestroyWindow(m_hWnd);
+}
+
 LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* wnd = static_cast<CWnd*>(GetPropA(hwnd, kWndProperty));
     if (!wnd)
         return DefWindowProcA(hwnd, message, wParam, lParam);
+
+    switch (message) {
+    case WM_NCCREATE:
+    case WM_CREATE:
+    case WM_INITDIALOG:
+        return 0;
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+        if (!wnd->m_bDestroying)
+            return 0;
+        break;
+    }
 
     // Handlers may send messages to their own window: keep the outer message for Default().
     MSG outer = wnd->m_currentMsg;
@@ -49,6 +68,7 @@ LRESULT CALLBACK CWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         RemovePropA(hwnd, kWndProperty);
         wnd->m_hWnd = nullptr;
         wnd->m_superProc = nullptr;
+        wnd->m_bDestroying = false;
         wnd->PostNcDestroy();
     }
     return result;

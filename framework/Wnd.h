@@ -2,6 +2,12 @@
 // A dialog's CWnd also receives the window's messages (see CDialog) and dispatches them
 // through its message map; Default() then passes the current message on to the
 // window's own procedure.
+//
+// Only Windows starts and ends a window: once attached, the window has been created, so
+// WM_NCCREATE, WM_CREATE and WM_INITDIALOG can only come from another program, and only
+// DestroyWindow lets WM_DESTROY and WM_NCDESTROY through. Any of them posted or sent
+// from outside is dropped before the message map, the default handling or PostNcDestroy
+// sees it.
 #pragma once
 
 #include <windows.h>
@@ -57,6 +63,9 @@ protected:
 
     // Routes the window's messages through this object until the window is destroyed.
     void SubclassWindow(HWND hwnd);
+    // Destroys the attached window: its WM_DESTROY and WM_NCDESTROY, and PostNcDestroy,
+    // run before this returns.
+    void DestroyWindow();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -64,4 +73,5 @@ private:
 
     WNDPROC m_superProc = nullptr; // the window's procedure before SubclassWindow
     MSG m_currentMsg = {};         // the message being dispatched, for Default()
+    bool m_bDestroying = false;    // set by DestroyWindow alone
 };

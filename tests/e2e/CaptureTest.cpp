@@ -95,4 +95,14 @@ TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
     ExitUpdater(first);
 }
 
+// The instance mutex's name taken by an object of another kind: without its mutex the
+// updater ends as a second copy does, before it reaches the device or begins its run log.
+TEST_F(CaptureTest, ANameTakenByAnotherKindOfObjectStopsAStart) {
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "VELMORA_DIALOG_MUTEX");
+    ASSERT_NE(squatter, nullptr);
+    ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
+    EXPECT_EQ(FileSize(m_folder.File("ZrcUpdater.log")), -1);
+    CloseHandle(squatter);
+}
+
 } // namespace

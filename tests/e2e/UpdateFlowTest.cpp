@@ -45,6 +45,7 @@ bool Handled(const UiWindow& window, DWORD timeoutMs) {
 // About box what the device reported.
 TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewFirmware) {
     m_device.Set({{"fault_power_loss", "1"},
+                  {"flash_ms", "4000"},
                   {"microcode", "0x0001abcd"},
                   {"source_version", "abcdefghij"},
                   {"splitter_version", "abc"}});
@@ -52,7 +53,18 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ExpectScreen(window, shown::kReady, "0211", true, true, true);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kFlashFailed, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    // Home moves the log's caret to its start mid-flash; what follows still goes at the end.
+    const HWND status = GetDlgItem(window.Handle(), IDC_STATUS);
+    PostMessageA(status, WM_KEYDOWN, VK_HOME, 1);
+    ASSERT_TRUE(Handled(window, kWaitMs));
+    DWORD_PTR selection = 1;
+    SendMessageTimeoutA(status, EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &selection);
+    ASSERT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS)) << "the flash ended too soon";
+    EXPECT_EQ(0, LOWORD(selection));
+    ASSERT_TRUE(
+        window.WaitForText(IDC_STATUS, "Updating Flash... Done!\r\nUpdate NG.\r\n", kWaitMs))
+        << Text(window, IDC_STATUS);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
 
@@ -116,12 +128,12 @@ TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
 }
 
 // The close box, the system menu, Escape, Alt+F4, a close from the task bar, Exit, Enter
-// and a log-off are all refused while the flash runs. Another program's WM_QUIT ends the
-// window, but the process waits for the device to be written. Here the run log cannot be
-// written (a folder has its name), which changes nothing.
-TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheFlashToEnd) {
+// and a log-off are all refused while the flash runs. Another program's WM_QUIT waits for
+// the verdict, with the window on screen and answering; then the program ends by itself.
+// Here the run log cannot be written (a folder has its name), which changes nothing.
+TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict) {
     ASSERT_TRUE(CreateDirectoryA(m_folder.File("ZrcUpdater.log").c_str(), nullptr));
-    m_device.Set({{"flash_ms", "3000"}});
+    m_device.Set({{"flash_ms", "5000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
@@ -140,11 +152,46 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheFlashTo
     EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
 
     ASSERT_TRUE(PostMessageA(dialog, WM_QUIT, 0, 0));
-    EXPECT_TRUE(UiWindow::WaitGone(kMainWindowTitle, kWaitMs, m_updater->Id()));
-    EXPECT_FALSE(m_updater->WaitForExit(0)) << "the updater ended mid-flash";
+    ASSERT_TRUE(Handled(window, kWaitMs)) << "the updater ended mid-flash";
+    EXPECT_TRUE(window.IsVisible());
+    EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
+    EXPECT_EQ(FALSE, QueryEndSession(window));
     ASSERT_TRUE(m_updater->WaitForExit(kWaitMs));
+    EXPECT_EQ("1", m_device.Get("flash_count"));
     EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
     EXPECT_FALSE(StagingFileExists());
+}
+
+// Messages of a window's start and end, and a session's end, posted and sent by another
+// program mid-flash change nothing: the run goes on to its verdict and Exit ends it. A
+// session that Windows ends mid-flash is answered only once the flash has ended.
+TEST_F(UpdateFlowTest, ForgedStartAndEndMessagesChangeNothingAndASessionsEndWaitsForTheFlash) {
+    m_device.Set({{"flash_ms", "3000"}});
+    UiWindow window;
+    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
+    ASSERT_TRUE(window.Click(IDC_UPDATE));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    const HWND dialog = window.Handle();
+    for (UINT message : {WM_INITDIALOG, WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}) {
+        PostMessageA(dialog, message, 0, 0);
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(dialog, message, 0, 0, SMTO_NORMAL, 10000, &answer);
+    }
+    PostMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    ASSERT_TRUE(Handled(window, kWaitMs)) << "the updater ended mid-flash";
+    EXPECT_TRUE(window.IsVisible());
+    EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
+    EXPECT_EQ("running", m_device.Get("last_flash_status"));
+
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                    kWaitMs, &answer));
+    EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kWaitMs));
+    ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
+    ExitUpdater(window);
+    ExpectRunLogHolds({"session ends in state flashing", "the flash ended as the session ended: 1",
+                       "program ends in state finished"});
 }
 
 } // namespace
