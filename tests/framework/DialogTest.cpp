@@ -114,6 +114,9 @@ TEST(DialogTest, MapDispatchesClicksTimersAndPrivateMessagesAndDefaultsTheRest) 
         GetWindowTextA(d.m_hWnd, caption, sizeof caption);
         d.SendMessage(WM_COMMAND, ID_TEST_APP_COMMAND);
         d.SendMessage(WM_COMMAND, ID_HELP);
+        // Messages of a window's start and end that Windows did not send change nothing.
+        for (UINT message : {WM_INITDIALOG, WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY})
+            d.SendMessage(message);
         d.SetTimer(5, 10);
     };
 
