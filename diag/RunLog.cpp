@@ -44,13 +44,13 @@ std::string KeptRecords(const char* path, DWORD keep) {
 }
 
 // A new file at `path`, open for writing and for its own rename and removal; others may
-// read it, but neither change, move nor remove it. Made new, it is never a file that was
-// there nor a link's target. Whatever lies at that name already is left alone, even one
-// left by a run that ended between this and the rename: Wine deletes a symbolic link's
-// target rather than the link, so no name is ever deleted.
+// read it (sharing its removal) but neither move nor remove it. Made new, it is never a
+// file that was there nor a link's target. Whatever lies at that name already is left
+// alone, even one left by a run that ended between this and the rename: Wine deletes a
+// symbolic link's target rather than the link, so no name is ever deleted.
 HANDLE CreateOwnFile(const char* path) {
-    return CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 // Gives the open file the name `path`, replacing what lies there. The rename goes through
@@ -122,7 +122,14 @@ void CRunLog::Begin(const char* path, const char* program) {
         Discard(file);
         return;
     }
-    m_hFile = file;
+    // The same file again, by its handle, without the right to remove it, which would keep
+    // every program that does not share removal (most editors) from reading the log; each
+    // write goes to its end.
+    m_hFile = ReOpenFile(file, FILE_APPEND_DATA,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    CloseHandle(file);
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        return;
 
     SYSTEMTIME now;
     GetLocalTime(&now);
