@@ -256,7 +256,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
-    EXPECT_EQ(dialog.ThreadWindow(kAboutWindowTitle), nullptr);
+    EXPECT_EQ(dialog.ThreadWindow(shown::kAboutTitle.c_str()), nullptr);
     // Buttons enabled by another program are still not the dialog's to act on.
     for (int button : {IDC_UPDATE, IDOK})
         EnableWindow(GetDlgItem(dialog.Window(), button), TRUE);
