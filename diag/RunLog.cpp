@@ -125,7 +125,7 @@ void CRunLog::Begin(const char* path, const char* program) {
     // The same file again, by its handle, without the right to remove it, which would keep
     // every program that does not share removal (most editors) from reading the log; each
     // write goes to its end.
-    m_hFile = ReOpenFile(file, FILE_APPEND_DATA,
+    m_hFile = ReOpenFile(file, FILE_APPEND_DATA | SYNCHRONIZE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
     CloseHandle(file);
     if (m_hFile == INVALID_HANDLE_VALUE)
