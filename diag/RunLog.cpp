@@ -44,10 +44,11 @@ std::string KeptRecords(const char* path, DWORD keep) {
 }
 
 // A new file at `path`, open for writing and for its own rename and removal; others may
-// read it (sharing its removal) but neither move nor remove it. Made new, it is never a
-// file that was there nor a link's target. Whatever lies at that name already is left
-// alone, even one left by a run that ended between this and the rename: Wine deletes a
-// symbolic link's target rather than the link, so no name is ever deleted.
+// read or write it (write sharing lets Begin reopen it for appending) but neither move
+// nor remove it. Made new, it is never a file that was there nor a link's target.
+// Whatever lies at that name already is left alone, even one left by a run that ended
+// between this and the rename: Wine deletes a symbolic link's target rather than the
+// link, so no name is ever deleted.
 HANDLE CreateOwnFile(const char* path) {
     return CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
