@@ -52,7 +52,7 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
 }
 
 // What a careless folder holds at the log's name: a hard link to the firmware image, a
-// symbolic link to another file (made on the Linux side by the tests' set-up: Wine makes
+// symbolic link to the staging file (made on the Linux side by the tests' set-up: Wine makes
 // none), a log of garbage far larger than any log of ours. Each run leaves its record
 // alone in a file of its own, and the other file as it was.
 TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
@@ -76,7 +76,7 @@ TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
         EXPECT_EQ(-1, FileSize(dir + "\\ZrcUpdater.log.new")) << dir;
     }
     EXPECT_TRUE(ReadBytes(image) == imageBytes);
-    EXPECT_EQ("target\n", ReadText(symbolic + "\\target.bin"));
+    EXPECT_EQ("target\n", ReadText(symbolic + "\\update_temp.bin"));
 }
 
 // A log that cannot be replaced (a folder has its name) or whose new file's name is taken
