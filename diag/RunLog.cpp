@@ -8,32 +8,78 @@
 namespace {
 
 constexpr char kRecordStart[] = "=== ";
-// A file larger than this is no log of ours to trim: it is started afresh.
-constexpr long kLargestRead = 1024 * 1024;
+constexpr char kNewFileSuffix[] = ".new";
 
-// The file's content, or an empty string when it cannot be read or is too large.
-std::string ReadAll(const char* path) {
-    std::string content;
-    if (std::FILE* file = std::fopen(path, "rb")) {
-        if (std::fseek(file, 0, SEEK_END) == 0) {
-            const long size = std::ftell(file);
-            if (size > 0 && size <= kLargestRead && std::fseek(file, 0, SEEK_SET) == 0) {
-                content.resize(static_cast<std::size_t>(size));
-                content.resize(std::fread(&content[0], 1, content.size(), file));
-            }
+// The newest whole records of the file at `path` that fit in `keep` bytes: those that
+// begin in its last `keep` bytes, or all of a smaller file that begins with a record. Only
+// that end is read, so a file of any size is trimmed, and text before the first record
+// start (garbage, another file's content) is dropped. Nothing when the file cannot be
+// read or is no file on a disk. The kept text ends a line.
+std::string KeptRecords(const char* path, DWORD keep) {
+    std::string kept;
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return kept;
+    LARGE_INTEGER size = {};
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+        LARGE_INTEGER from = {};
+        from.QuadPart = size.QuadPart > keep ? size.QuadPart - keep : 0;
+        kept.resize(static_cast<std::size_t>(size.QuadPart - from.QuadPart));
+        DWORD got = 0;
+        if (!SetFilePointerEx(file, from, nullptr, FILE_BEGIN) ||
+            !ReadFile(file, &kept[0], static_cast<DWORD>(kept.size()), &got, nullptr))
+            got = 0;
+        kept.resize(got);
+        if (from.QuadPart > 0 || kept.compare(0, sizeof kRecordStart - 1, kRecordStart) != 0) {
+            const std::size_t start = kept.find(std::string("\n") + kRecordStart);
+            kept = start == std::string::npos ? std::string() : kept.substr(start + 1);
         }
-        std::fclose(file);
     }
-    return content;
+    CloseHandle(file);
+    if (!kept.empty() && kept.back() != '\n')
+        kept += "\r\n";
+    return kept;
 }
 
-// Keeps the newest whole records that fit in `keep` bytes.
-std::string NewestRecords(const std::string& content, std::size_t keep) {
-    if (content.size() <= keep)
-        return content;
-    const std::size_t from =
-        content.find(std::string("\n") + kRecordStart, content.size() - keep - 1);
-    return from == std::string::npos ? std::string() : content.substr(from + 1);
+// A new file at `path`, open for writing and for its own rename and removal; others may
+// read or write it (write sharing lets Begin reopen it for appending) but neither move
+// nor remove it. Made new, it is never a file that was there nor a link's target.
+// Whatever lies at that name already is left alone, even one left by a run that ended
+// between this and the rename: Wine deletes a symbolic link's target rather than the
+// link, so no name is ever deleted.
+HANDLE CreateOwnFile(const char* path) {
+    return CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Gives the open file the name `path`, replacing what lies there. The rename goes through
+// the handle (a file must be closed before MoveFileEx may move it): a file, a hard link or
+// a symbolic link at that name is replaced as a name, and whatever it led to stays as it
+// was. Fails when the name is a folder or held by a program that does not share deletion.
+bool RenameOpenFile(HANDLE file, const char* path) {
+    wchar_t name[MAX_PATH];
+    wchar_t full[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, name, MAX_PATH))
+        return false;
+    const DWORD length = GetFullPathNameW(name, MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    alignas(FILE_RENAME_INFO) unsigned char buffer[sizeof(FILE_RENAME_INFO) + sizeof full];
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer);
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = length * sizeof(wchar_t);
+    std::memcpy(info->FileName, full, (length + 1) * sizeof(wchar_t));
+    return SetFileInformationByHandle(file, FileRenameInfo, info, sizeof buffer) != FALSE;
+}
+
+// Removes the file made by CreateOwnFile through its handle, and closes it.
+void Discard(HANDLE file) {
+    FILE_DISPOSITION_INFO dispose = {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &dispose, sizeof dispose);
+    CloseHandle(file);
 }
 
 // Windows' own version: GetVersionEx answers what the program's manifest lets it see.
@@ -52,17 +98,40 @@ void WindowsVersion(char (&text)[40]) {
 
 } // namespace
 
+CRunLog::~CRunLog() {
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+}
+
 void CRunLog::Begin(const char* path, const char* program) {
-    std::snprintf(m_szPath, sizeof m_szPath, "%s", path);
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
     m_dwStart = GetTickCount();
-    const std::string content = ReadAll(m_szPath);
-    if (content.size() >= kKeepBytes) {
-        const std::string kept = NewestRecords(content, kKeepBytes - 1);
-        if (std::FILE* file = std::fopen(m_szPath, "wb")) {
-            std::fwrite(kept.data(), 1, kept.size(), file);
-            std::fclose(file);
-        }
+    char newPath[MAX_PATH];
+    if (std::snprintf(newPath, sizeof newPath, "%s%s", path, kNewFileSuffix) >=
+        static_cast<int>(sizeof newPath))
+        return;
+    const std::string kept = KeptRecords(path, kKeepBytes);
+    HANDLE file = CreateOwnFile(newPath);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    // The old log stays as it was until the new one, kept records included, takes its name.
+    if (!WriteFile(file, kept.data(), static_cast<DWORD>(kept.size()), &written, nullptr) ||
+        written != kept.size() || !RenameOpenFile(file, path)) {
+        Discard(file);
+        return;
     }
+    // The same file again, by its handle, without the right to remove it, which would keep
+    // every program that does not share removal (most editors) from reading the log; each
+    // write goes to its end.
+    m_hFile = ReOpenFile(file, FILE_APPEND_DATA | SYNCHRONIZE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+    CloseHandle(file);
+    if (m_hFile == INVALID_HANDLE_VALUE)
+        return;
+
     SYSTEMTIME now;
     GetLocalTime(&now);
     char windows[40];
@@ -75,7 +144,7 @@ void CRunLog::Begin(const char* path, const char* program) {
 }
 
 void CRunLog::Note(const char* format, ...) {
-    if (m_szPath[0] == '\0')
+    if (m_hFile == INVALID_HANDLE_VALUE)
         return;
     char text[256];
     va_list args;
@@ -90,9 +159,9 @@ void CRunLog::Note(const char* format, ...) {
 }
 
 void CRunLog::Append(const char* line) {
-    // Opened for each line, so that what was noted stays even if the program ends abruptly.
-    if (std::FILE* file = std::fopen(m_szPath, "ab")) {
-        std::fprintf(file, "%s\r\n", line);
-        std::fclose(file);
-    }
+    char text[276];
+    const int length = std::snprintf(text, sizeof text, "%s\r\n", line);
+    DWORD written = 0;
+    if (length > 0)
+        WriteFile(m_hFile, text, static_cast<DWORD>(length), &written, nullptr);
 }

@@ -1,10 +1,16 @@
 #pragma once
 // The record that each program run leaves for the maker's support: a plain-text file in
 // the folder the program runs from, one block per run, each line after the first with
-// the seconds since the run began. The file stays small: when a run begins, the oldest
-// records are dropped until what is left is under kKeepBytes. Callers write file names
-// only, never whole paths (they carry the user's name). A file that cannot be read or
-// written never changes the run: every failure is ignored.
+// the seconds since the run began. The file stays small: when a run begins, the newest
+// whole records that fit in kKeepBytes are kept, whatever the old file's size or content.
+// Callers write file names only, never whole paths (they carry the user's name).
+//
+// The program writes only into a file it made itself: the kept records go into a new file
+// beside the log (its name with ".new" added), which then takes the log's name by a rename
+// of the open file. A hard or symbolic link at that name is replaced, never written
+// through, and the run's lines go through that one handle. A log that cannot be made so
+// (the new file's name is taken, the log's name is a folder or held by another program)
+// is not written this run, and the old one stays as it was; no failure changes the run.
 #include <windows.h>
 
 class CRunLog {
@@ -13,17 +19,23 @@ public:
     // the new record within about 64 KiB.
     static constexpr DWORD kKeepBytes = 56 * 1024;
 
-    // Starts this run's record in the file at `path` (at most MAX_PATH - 1 characters):
-    // drops the oldest records, then writes the first line: "=== ", the local date and
+    CRunLog() = default;
+    ~CRunLog();
+    CRunLog(const CRunLog&) = delete;
+    CRunLog& operator=(const CRunLog&) = delete;
+
+    // Starts this run's record in the file at `path` (at most MAX_PATH - 5 characters):
+    // keeps the newest records, then writes the first line: "=== ", the local date and
     // time, `program` (its name and version) and Windows' version.
     void Begin(const char* path, const char* program);
     // Appends one line made as printf makes it, cut at 255 characters; nothing before
-    // Begin.
+    // Begin, or when the log could not be made. Each line reaches Windows in one write:
+    // nothing stays in the program when it ends abruptly.
     void Note(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 private:
     void Append(const char* line);
 
-    char m_szPath[MAX_PATH] = {};
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
     DWORD m_dwStart = 0;
 };

@@ -3,8 +3,10 @@
 # (win32 or win64, matching the binaries that run in it).
 export WINEARCH=${ZRC_WINE_ARCH:-win32}
 export WINEDEBUG=${WINEDEBUG:--all}
-# Keep Wine from offering to install Mono and Gecko into a fresh prefix.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+# Keep Wine from offering to install Mono and Gecko into a fresh prefix. Without its
+# debugger a program that crashes ends at once, with the exception's code as its exit
+# code, instead of waiting in the debugger until a test's timeout.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winedbg.exe=d"
 if [ "$WINEARCH" = win64 ]; then
     ZRC_WINE=/usr/lib/wine/wine64
     export WINELOADER=$ZRC_WINE

@@ -119,8 +119,10 @@ TEST_P(DeviceCheckTest, ShowsTheVersionAndOpensTheGateOnlyForAnAcceptedOne) {
     EXPECT_EQ(c.log == shown::kReady, dialog.IsItemEnabled(IDC_UPDATE));
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
     EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
-    // The flash is read only from a ready device.
+    // The flash is read only from a ready device, and only then is the wait announced.
     EXPECT_THAT(SourceRecord().calls, testing::Contains("ReadFlashWord").Times(c.ready ? 1 : 0));
+    EXPECT_THAT(dialog.Recorded().status,
+                testing::Contains(shown::kCheckingFlash).Times(c.ready ? 1 : 0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -165,7 +167,8 @@ TEST_F(UpdaterDlgTest, NoGraphManagerShowsTheWarningFirstAndLeavesTheDialogInert
     DialogRunner dialog(Options());
     HWND warning = nullptr;
     ASSERT_TRUE(WaitUntil(
-        [&] { return (warning = dialog.ThreadWindow(kWarningWindowTitle)) != nullptr; }, kWaitMs));
+        [&] { return (warning = dialog.ThreadWindow(shown::kWarningTitle.c_str())) != nullptr; },
+        kWaitMs));
     EXPECT_FALSE(IsWindowVisible(dialog.Window()));
     EXPECT_NE(nullptr,
               FindWindowExA(warning, nullptr, "Static", "USB Device not found or is not ready."));

@@ -1,6 +1,11 @@
-// The run log keeps its file small, dropping whole records, oldest first.
+// The run log keeps its file small, dropping whole records, oldest first, and writes only
+// into a file it made: whatever lies at its name is replaced, never written through.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -9,6 +14,18 @@
 #include "ScratchFolder.h"
 
 namespace {
+
+std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// One run's record, begun at `path`.
+void RunOnce(const std::string& path) {
+    CRunLog log;
+    log.Begin(path.c_str(), "ZrcUpdater 9.8.7");
+    log.Note("command %d: %d", 22, 1);
+}
 
 TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     ScratchFolder folder;
@@ -20,12 +37,9 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
             old << "=== record " << record << "\r\n" << std::string(1000, 'x') << "\r\n";
     }
 
-    CRunLog log;
-    log.Begin(path.c_str(), "ZrcUpdater 9.8.7");
-    log.Note("command %d: %d", 22, 1);
+    RunOnce(path);
 
-    const Bytes bytes = ReadBytes(path);
-    const std::string content(bytes.begin(), bytes.end());
+    const std::string content = ReadText(path);
     EXPECT_LT(content.size(), 64u * 1024);
     EXPECT_GT(content.size(), 48u * 1024);
     EXPECT_EQ(0u, content.find("=== record ")) << "a whole record first";
@@ -35,6 +49,54 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     ASSERT_NE(std::string::npos, header);
     EXPECT_EQ("=== ", content.substr(content.rfind("\n", header) + 1, 4));
     EXPECT_EQ("command 22: 1\r\n", content.substr(content.size() - 15));
+}
+
+// What a careless folder holds at the log's name: a hard link to the firmware image, a
+// symbolic link to the staging file (made on the Linux side by the tests' set-up: Wine makes
+// none), a log of garbage far larger than any log of ours. Each run leaves its record
+// alone in a file of its own, and the other file as it was.
+TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
+    ScratchFolder folder;
+    const std::string image = folder.File("zrcup0214.bin");
+    const Bytes imageBytes = WriteTestImage(image);
+    ASSERT_TRUE(CreateHardLinkA(folder.File("ZrcUpdater.log").c_str(), image.c_str(), nullptr));
+    const char* linked = std::getenv("ZRC_LINKED_LOG_FOLDER");
+    ASSERT_NE(nullptr, linked) << "the symbolic links come from the ctest set-up";
+    const std::string symbolic = std::string("Z:") + linked;
+    ASSERT_EQ("target\n", ReadText(symbolic + "\\ZrcUpdater.log")) << "no link: run by ctest";
+    ScratchFolder garbage;
+    WriteBytes(garbage.File("ZrcUpdater.log"), Bytes(3 << 20, '\n'));
+
+    for (const std::string& dir : {folder.Path(), symbolic, garbage.Path()}) {
+        RunOnce(dir + "\\ZrcUpdater.log");
+        const std::string content = ReadText(dir + "\\ZrcUpdater.log");
+        EXPECT_EQ(0u, content.find("=== ")) << dir;
+        EXPECT_EQ(2, std::count(content.begin(), content.end(), '\n')) << dir;
+        EXPECT_EQ(content.size(), content.find("command 22: 1\r\n") + 15) << dir;
+        EXPECT_EQ(-1, FileSize(dir + "\\ZrcUpdater.log.new")) << dir;
+    }
+    EXPECT_TRUE(ReadBytes(image) == imageBytes);
+    EXPECT_EQ("target\n", ReadText(symbolic + "\\update_temp.bin"));
+}
+
+// A log that cannot be replaced (a folder has its name) or whose new file's name is taken
+// (a hard link to the image) is not written, and nothing of the attempt stays.
+TEST(RunLogTest, ALogThatCannotBeMadeSafelyIsNotWritten) {
+    ScratchFolder folder;
+    const std::string log = folder.File("ZrcUpdater.log");
+    ASSERT_TRUE(CreateDirectoryA(log.c_str(), nullptr));
+    RunOnce(log);
+    EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(log.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(-1, FileSize(log + ".new"));
+
+    ASSERT_TRUE(RemoveDirectoryA(log.c_str()));
+    WriteBytes(log, {'=', '=', '=', ' ', '\r', '\n'});
+    const Bytes image = WriteTestImage(folder.File("zrcup0214.bin"));
+    ASSERT_TRUE(
+        CreateHardLinkA((log + ".new").c_str(), folder.File("zrcup0214.bin").c_str(), nullptr));
+    RunOnce(log);
+    EXPECT_TRUE(ReadBytes(log) == Bytes({'=', '=', '=', ' ', '\r', '\n'}));
+    EXPECT_TRUE(ReadBytes(folder.File("zrcup0214.bin")) == image);
 }
 
 } // namespace

@@ -84,7 +84,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ExpectScreen(window, shown::kReady, "0214", true, true, true);
     // Each filter's version without its first seven characters, modal over the main dialog.
     ASSERT_TRUE(window.Click(IDC_ABOUT));
-    UiWindow about = UiWindow::WaitFor(kAboutWindowTitle, kWaitMs, m_updater->Id());
+    UiWindow about = UiWindow::WaitFor(shown::kAboutTitle, kWaitMs, m_updater->Id());
     ASSERT_TRUE(about.Exists());
     EXPECT_EQ(window.Handle(), GetWindow(about.Handle(), GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(window.Handle())) << "the main dialog can be used meanwhile";
@@ -95,7 +95,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     // The start-up link holds no Sink filter.
     EXPECT_EQ("Sink Filter  N/A", Text(about, IDC_SINK_VERSION));
     ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
-    EXPECT_TRUE(UiWindow::WaitGone(kAboutWindowTitle, kWaitMs, m_updater->Id()));
+    EXPECT_TRUE(UiWindow::WaitGone(shown::kAboutTitle, kWaitMs, m_updater->Id()));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     ExitUpdater(window);
     // The runs are on record for the maker's support.

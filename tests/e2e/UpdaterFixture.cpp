@@ -1,5 +1,7 @@
 #include "UpdaterFixture.h"
 
+#include "WaitUntil.h"
+
 using uidriver::UiWindow;
 
 void UpdaterFixture::SetUp() {
@@ -13,7 +15,13 @@ void UpdaterFixture::TearDown() {
 
 void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
     m_updater = &m_programs.Start("ZrcUpdater.exe");
-    window = UiWindow::WaitFor(kMainWindowTitle, kWaitMs, m_updater->Id());
+    // An updater that has ended (crashed, say) shows no window: no need to wait on.
+    WaitUntil(
+        [&] {
+            window = UiWindow::Find(kMainWindowTitle, m_updater->Id());
+            return window.Exists() || !m_updater->IsRunning();
+        },
+        kWaitMs);
     ASSERT_TRUE(window.Exists());
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kWaitMs));
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstring>
+
 #include "FirmwareFiles.h"
 #include "ScratchFolder.h"
 
@@ -9,6 +13,25 @@ namespace {
 
 constexpr char kImage[] = ".\\zrcup0214.bin";
 constexpr char kStaging[] = ".\\update_temp.bin";
+
+// Set once ChangeStagingFileAtGuard has changed the staging file.
+bool g_stagingChanged = false;
+
+// The first touch of a guarded page: another program changes a byte of the staging file.
+LONG CALLBACK ChangeStagingFileAtGuard(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION)
+        return EXCEPTION_CONTINUE_SEARCH;
+    HANDLE file = CreateFileA(kStaging, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char zero = 0; // where every record holds 0xFF
+    DWORD written = 0;
+    g_stagingChanged = file != INVALID_HANDLE_VALUE &&
+                       SetFilePointer(file, 1, nullptr, FILE_BEGIN) == 1 &&
+                       WriteFile(file, &zero, 1, &written, nullptr) && written == 1;
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
 
 class ImageCheckTest : public testing::Test {
 protected:
@@ -94,4 +117,25 @@ TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
     }
     CFile reopened;
     EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
+}
+
+// Another program changes the staging file after it was written and closed, before it is
+// handed over: here while the image's version is compared, which reads the expected text
+// from a guarded page. The change is found, and the file goes.
+TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
+    WriteTestImage(kImage);
+    const DWORD page = 4096;
+    char* expected =
+        static_cast<char*>(VirtualAlloc(nullptr, page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(nullptr, expected);
+    std::memcpy(expected, "0214", 5);
+    DWORD previous = 0;
+    ASSERT_TRUE(VirtualProtect(expected, page, PAGE_READWRITE | PAGE_GUARD, &previous));
+    void* handler = AddVectoredExceptionHandler(1, ChangeStagingFileAtGuard);
+    const ImageVerdict verdict = Prepare(expected);
+    RemoveVectoredExceptionHandler(handler);
+    VirtualFree(expected, 0, MEM_RELEASE);
+    ASSERT_TRUE(g_stagingChanged) << "the staging file was not there to change";
+    EXPECT_EQ(ImageVerdict::StagingFailed, verdict);
+    EXPECT_EQ(-1, FileSize(kStaging));
 }

@@ -10,6 +10,17 @@ std::string BinProgram(const std::string& name) {
     return folder.substr(0, folder.find_last_of("\\/") + 1) + name;
 }
 
+namespace {
+
+// A program that crashed ended with the code of the exception that ended it (0xC0000005
+// for an access violation): an error status, which no program of ours exits with.
+void ExpectNoCrash(const std::string& name, DWORD code) {
+    if ((code & 0xC0000000) == 0xC0000000)
+        ADD_FAILURE() << name << " crashed: exception 0x" << std::hex << code;
+}
+
+} // namespace
+
 int RunBeside(const std::string& name, const std::string& arguments) {
     uidriver::ChildProcess child;
     DWORD code = 0;
@@ -19,17 +30,22 @@ int RunBeside(const std::string& name, const std::string& arguments) {
         child.Terminate();
         return -1;
     }
+    ExpectNoCrash(name, code);
     return static_cast<int>(code);
 }
 
 StartedPrograms::~StartedPrograms() {
-    for (auto& program : m_started)
+    for (auto& [name, program] : m_started) {
+        DWORD code = 0;
+        if (program->WaitForExit(0, &code))
+            ExpectNoCrash(name, code);
         program->Terminate();
+    }
 }
 
 uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
                                                const std::string& arguments) {
-    m_started.push_back(std::make_unique<uidriver::ChildProcess>());
-    EXPECT_TRUE(m_started.back()->Start(m_folder, BinProgram(name), arguments)) << name;
-    return *m_started.back();
+    m_started.emplace_back(name, std::make_unique<uidriver::ChildProcess>());
+    EXPECT_TRUE(m_started.back().second->Start(m_folder, BinProgram(name), arguments)) << name;
+    return *m_started.back().second;
 }

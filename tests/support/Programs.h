@@ -11,11 +11,13 @@
 // The full path of a program that lies beside the running test executable.
 std::string BinProgram(const std::string& name);
 // Runs it in the current folder to its end: its exit code, or -1 when it could not be
-// started or did not end within 30 s (it is ended then).
+// started or did not end within 30 s (it is ended then). A crash is a failure of the
+// running test that names it.
 int RunBeside(const std::string& name, const std::string& arguments = std::string());
 
 // The programs one test started, each in `folder` (the current folder when empty); those
-// still running are ended when the object goes.
+// still running are ended when the object goes, and each that crashed is a failure of the
+// running test that names it.
 class StartedPrograms {
 public:
     explicit StartedPrograms(std::string folder = std::string()) : m_folder(std::move(folder)) {}
@@ -29,5 +31,5 @@ public:
 
 private:
     std::string m_folder;
-    std::vector<std::unique_ptr<uidriver::ChildProcess>> m_started;
+    std::vector<std::pair<std::string, std::unique_ptr<uidriver::ChildProcess>>> m_started;
 };

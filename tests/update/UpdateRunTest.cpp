@@ -181,8 +181,10 @@ INSTANTIATE_TEST_SUITE_P(
 // The device lets go of a filter slowly: the read-back's link waits for the worker's to go,
 // however many done messages arrive early. More progress ticks than the bar has steps fill
 // it, and it holds. A staging file held without delete sharing fails the completion's
-// delete, which leaves the verdict as it is.
+// delete, which leaves the verdict as it is, and the file as the device got it. The run
+// log's name is a hard link to the image, which the log replaces rather than writes into.
 TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
+    ASSERT_TRUE(CreateHardLinkA("ZrcUpdater.log", kImage, nullptr));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     m_device.Set({{"flash_ms", "3000"}, {"release_ms", "500"}});
@@ -224,14 +226,17 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Call(
         [](TestUpdaterDlg& dlg) { EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_PROGRESS)); });
     EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_EQ(FileSize(kStaging), kStagingSize);
+    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(m_image));
+    EXPECT_THAT(RunLog(), testing::StartsWith("=== "));
 }
 // What any program can post (done messages, device-check ticks, clicks on buttons disabled
 // or enabled from outside) before, during and after a run changes nothing; the verdict comes
 // from the flash, which fails here: the version stays, the staging file goes, and the run
-// log records the flash command's failure.
+// log records the flash command's failure. The log held 3 MiB of garbage: this run's
+// record is all it holds now.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
+    WriteBytes("ZrcUpdater.log", Bytes(3 << 20, 'x'));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
@@ -254,7 +259,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(FileSize(kStaging), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
-    EXPECT_EQ(dialog.ThreadWindow(kAboutWindowTitle), nullptr);
+    EXPECT_EQ(dialog.ThreadWindow(shown::kAboutTitle.c_str()), nullptr);
     // Buttons enabled by another program are still not the dialog's to act on.
     for (int button : {IDC_UPDATE, IDOK})
         EnableWindow(GetDlgItem(dialog.Window(), button), TRUE);
@@ -277,7 +282,9 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0211");
     ExpectFinishedButtons(dialog);
     EXPECT_EQ(FileSize(kStaging), -1);
-    EXPECT_THAT(RunLog(), testing::HasSubstr("command 49: 0 after"));
+    EXPECT_THAT(RunLog(), testing::AllOf(testing::StartsWith("=== "),
+                                         testing::HasSubstr("command 49: 0 after"),
+                                         testing::SizeIs(testing::Lt(4096))));
 }
 
 } // namespace
