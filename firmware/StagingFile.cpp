@@ -17,6 +17,7 @@ constexpr UINT kChunkBytes = 0x20000;
 constexpr UINT kChunkRecordBytes = kChunkBytes * 2;
 static_assert(FIRMWARE_IMAGE_LENGTH % kChunkBytes == 0, "whole chunks cover the image");
 static_assert((kChunkBytes / 2) % RECORD_LOOP_STEP == 0, "whole loop steps cover a chunk");
+static_assert(STAGING_FILE_LENGTH % kChunkRecordBytes == 0, "whole chunks cover the file");
 
 // Another program that holds the new file is waited for this many times this long.
 constexpr int kOpenAttempts = 21;
@@ -35,8 +36,7 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
         // Past the end of a shorter image the words read as erased flash.
         std::memset(words + wanted, 0xFF, kChunkBytes - wanted);
         imageLeft -= wanted;
-        ConvertWords(loop, words, kChunkBytes / 2, records);
-        written.Add(records, kChunkRecordBytes);
+        ConvertWords(loop, words, kChunkBytes / 2, records, written);
         if (staging.Write(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }
@@ -60,21 +60,6 @@ bool OpenForCheck(CFile& staging, const char* stagingPath) {
 }
 
 } // namespace
-
-void StagingDigest::Add(const unsigned char* bytes, std::size_t count) {
-    // In locals: the bytes might alias the members, whose stores would then be repeated
-    // for every word.
-    std::uint64_t sum = m_sum;
-    std::uint64_t sumOfSums = m_sumOfSums;
-    for (std::size_t i = 0; i < count; i += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, bytes + i, sizeof word);
-        sum += word;
-        sumOfSums += sum;
-    }
-    m_sum = sum;
-    m_sumOfSums = sumOfSums;
-}
 
 bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
                       StagingDigest& written) {
@@ -105,12 +90,13 @@ bool StagingFileMatches(const char* stagingPath, const StagingDigest& written) {
         return false;
     }
     unsigned char records[kChunkRecordBytes];
+    const RecordLoop loop = FastestRecordLoop();
     StagingDigest read;
     for (ULONGLONG done = 0; done < STAGING_FILE_LENGTH; done += kChunkRecordBytes) {
         if (staging.Read(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }
-        read.Add(records, kChunkRecordBytes);
+        DigestRecords(loop, records, kChunkRecordBytes / 4, read);
     }
     return read == written;
 }
