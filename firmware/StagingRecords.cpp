@@ -94,7 +94,7 @@ __attribute__((target("sse2"), always_inline)) inline Sse2Lanes LoadLanes(Stagin
 }
 
 __attribute__((target("sse2"), always_inline)) inline void StoreLanes(const Sse2Lanes& lanes,
-                                                                       StagingDigest& digest) {
+                                                                      StagingDigest& digest) {
     _mm_storeu_si128(LanePair(digest.sums), lanes.sums01);
     _mm_storeu_si128(LanePair(digest.sums + 2), lanes.sums23);
     _mm_storeu_si128(LanePair(digest.sumsOfSums), lanes.sumsOfSums01);
@@ -103,7 +103,7 @@ __attribute__((target("sse2"), always_inline)) inline void StoreLanes(const Sse2
 
 // Adds four records, one to each lane, widened to 64 bits.
 __attribute__((target("sse2"), always_inline)) inline void AddFourRecords(__m128i four,
-                                                                           Sse2Lanes& lanes) {
+                                                                          Sse2Lanes& lanes) {
     const __m128i zero = _mm_setzero_si128();
     lanes.sums01 = _mm_add_epi64(lanes.sums01, _mm_unpacklo_epi32(four, zero));
     lanes.sums23 = _mm_add_epi64(lanes.sums23, _mm_unpackhi_epi32(four, zero));
@@ -114,8 +114,7 @@ __attribute__((target("sse2"), always_inline)) inline void AddFourRecords(__m128
 // Compiled for SSE2 even in the 32-bit build, which otherwise does not assume it; called
 // only when the CPU has it.
 __attribute__((target("sse2"))) void ConvertWordsSse2(const unsigned char* image,
-                                                      std::size_t wordCount,
-                                                      unsigned char* records,
+                                                      std::size_t wordCount, unsigned char* records,
                                                       StagingDigest& digest) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i ones = _mm_set1_epi16(-1);
@@ -142,9 +141,8 @@ __attribute__((target("sse2"))) void ConvertWordsSse2(const unsigned char* image
     StoreLanes(lanes, digest);
 }
 
-__attribute__((target("sse2"))) void DigestRecordsSse2(const unsigned char* records,
-                                                       std::size_t recordCount,
-                                                       StagingDigest& digest) {
+__attribute__((target("sse2"))) void
+DigestRecordsSse2(const unsigned char* records, std::size_t recordCount, StagingDigest& digest) {
     Sse2Lanes lanes = LoadLanes(digest);
     for (std::size_t i = 0; i < recordCount; i += RECORD_LOOP_STEP) {
         const auto* in = reinterpret_cast<const __m128i*>(records + 4 * i);

@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
                   static_cast<unsigned>(digest.sumsOfSums[argc % 4]));
 #ifdef ZRC_PLANT_SEH
     // A hand-registered SEH frame: the head of the chain at %fs:0 is written.
-    __try1(Handler) { std::puts(line); }
+    __try1(Handler) {
+        std::puts(line);
+    }
     __except1;
 #endif
 #ifdef ZRC_PLANT_IMPORT
