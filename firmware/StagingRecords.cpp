@@ -40,8 +40,9 @@ std::uint32_t Record(std::uint32_t word) {
     return word | (word << 8) | 0xFF00FF00u;
 }
 
-// The digest's lanes while a loop runs: in locals, since the records' bytes might alias the
-// caller's digest, whose stores would then be repeated for every record.
+// Adds four records, one to each lane. The loops keep the lanes in a local copy of the
+// digest: the records' bytes might alias the caller's, whose stores would then be repeated
+// for every record.
 void AddFourRecords(const std::uint32_t (&four)[4], StagingDigest& lanes) {
 #pragma GCC unroll 4
     for (int lane = 0; lane < 4; ++lane) {
