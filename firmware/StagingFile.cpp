@@ -1,5 +1,6 @@
 #include "StagingFile.h"
 
+#include "HeldFile.h"
 #include "StagingRecords.h"
 
 #include <cstdio>
@@ -18,10 +19,6 @@ constexpr UINT kChunkRecordBytes = kChunkBytes * 2;
 static_assert(FIRMWARE_IMAGE_LENGTH % kChunkBytes == 0, "whole chunks cover the image");
 static_assert((kChunkBytes / 2) % RECORD_LOOP_STEP == 0, "whole loop steps cover a chunk");
 static_assert(STAGING_FILE_LENGTH % kChunkRecordBytes == 0, "whole chunks cover the file");
-
-// Another program that holds the new file is waited for this many times this long.
-constexpr int kOpenAttempts = 21;
-constexpr DWORD kOpenRetryMs = 100;
 
 bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
     unsigned char words[kChunkBytes];
@@ -44,19 +41,37 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
     return true;
 }
 
-bool OpenForCheck(CFile& staging, const char* stagingPath) {
-    for (int attempt = 1;; ++attempt) {
-        CFileException error;
-        if (staging.Open(stagingPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-            return true;
-        }
-        const bool held =
-            error.m_lOsError == ERROR_SHARING_VIOLATION || error.m_lOsError == ERROR_ACCESS_DENIED;
-        if (!held || attempt == kOpenAttempts) {
-            return false;
-        }
-        ::Sleep(kOpenRetryMs);
+// Frees the staging file's name of whatever lies there: a file left behind, or a hard or
+// symbolic link that would carry the records into another file. It is renamed to a name of
+// the program's own beside it, the staging name with ".old", which moves that name alone,
+// and deleted there. A delete where it lies would do
+// for a file that another program holds open with delete sharing only once that program
+// closes it; until then the name stays taken and a new file cannot be created there. A
+// rename frees the name at once. False when the name stays taken: a folder, or a file
+// held without delete sharing for longer than RetryWhileHeld waits.
+bool FreeStagingName(const char* stagingPath) {
+    const DWORD attributes = ::GetFileAttributesA(stagingPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
     }
+    // A file at the old name, left when another program held it, goes first; one still
+    // held makes the rename fail, as a file that is still open cannot be replaced.
+    char oldPath[PATH_BUFFER_LENGTH];
+    std::snprintf(oldPath, sizeof oldPath, "%s.old", stagingPath);
+    const DWORD renamed = RetryWhileHeld([stagingPath, &oldPath] {
+        if (!::DeleteFileA(oldPath) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+            return ::GetLastError();
+        }
+        return ::MoveFileExA(stagingPath, oldPath, MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
+                                                                              : ::GetLastError();
+    });
+    if (renamed != ERROR_SUCCESS && renamed != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    // Held with delete sharing, it goes when the other program closes it; if it cannot be
+    // deleted now, the next run removes it.
+    ::DeleteFileA(oldPath);
+    return true;
 }
 
 } // namespace
@@ -65,13 +80,9 @@ bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
                       StagingDigest& written) {
     std::snprintf(stagingPath, sizeof stagingPath, "%s", STAGING_FILE_PATH);
     written = StagingDigest();
-    // A file left there, or a hard or symbolic link that would carry the records into
-    // another file: deleting it removes that name alone.
-    if (!::DeleteFileA(stagingPath) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return false;
-    }
     CFile staging;
-    if (!staging.Open(stagingPath,
+    if (!FreeStagingName(stagingPath) ||
+        !OpenWhenFree(staging, stagingPath,
                       CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive)) {
         return false;
     }
@@ -86,7 +97,8 @@ bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
 
 bool StagingFileMatches(const char* stagingPath, const StagingDigest& written) {
     CFile staging;
-    if (!OpenForCheck(staging, stagingPath) || staging.GetLength() != STAGING_FILE_LENGTH) {
+    if (!OpenWhenFree(staging, stagingPath, CFile::modeRead | CFile::shareDenyWrite) ||
+        staging.GetLength() != STAGING_FILE_LENGTH) {
         return false;
     }
     unsigned char records[kChunkRecordBytes];

@@ -18,12 +18,15 @@ inline constexpr std::size_t PATH_BUFFER_LENGTH = 260;
 // 0x200000 bytes of the image are converted; past the end of a shorter image the words
 // read as erased (0xFFFF). Leaves the image's position at 0, and the digest of the records
 // written (see StagingDigest) in `written`.
-// Whatever lies at that name is removed first (a link alone, never its target) and the
-// file is made new, so the records never go into another file. Returns false when
-// something there cannot be removed (it stays untouched), when the new file cannot be
-// created (something appeared there meanwhile, say), or when a read, write or seek fails
-// (what was written is removed), so that no stale or partial staging file is ever taken
-// for a good one.
+// Whatever lies at that name is first renamed to the name with ".old" (a link alone, never
+// its target), after what an earlier run left there, and deleted; then the file is made
+// new, so the records never go into another file, and a file that another program holds
+// with delete sharing never blocks the new one. The rename and the creation wait up to
+// about two seconds each while another program holds the file (see HeldFile.h). Returns
+// false when something there cannot be moved aside (it stays untouched), when the new file
+// cannot be created (something appeared there meanwhile, say), or when a read, write or
+// seek fails (what was written is removed), so that no stale or partial staging file is
+// ever taken for a good one.
 bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
                       StagingDigest& written);
 
