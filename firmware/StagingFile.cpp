@@ -44,24 +44,22 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
 // Frees the staging file's name of whatever lies there: a file left behind, or a hard or
 // symbolic link that would carry the records into another file. It is renamed to a name of
 // the program's own beside it, the staging name with ".old", which moves that name alone,
-// and deleted there. A delete where it lies would do
-// for a file that another program holds open with delete sharing only once that program
-// closes it; until then the name stays taken and a new file cannot be created there. A
-// rename frees the name at once. False when the name stays taken: a folder, or a file
-// held without delete sharing for longer than RetryWhileHeld waits.
+// and deleted there. Deleted where it lies, a file that another program holds open with
+// delete sharing would keep its name until that program closes it, and the new file could
+// not be created; a rename frees the name at once. False when the name stays taken: by a
+// folder, or by a file held without delete sharing for longer than RetryWhileHeld waits.
 bool FreeStagingName(const char* stagingPath) {
     const DWORD attributes = ::GetFileAttributesA(stagingPath);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
-    // A file at the old name, left when another program held it, goes first; one still
-    // held makes the rename fail, as a file that is still open cannot be replaced.
     char oldPath[PATH_BUFFER_LENGTH];
     std::snprintf(oldPath, sizeof oldPath, "%s.old", stagingPath);
     const DWORD renamed = RetryWhileHeld([stagingPath, &oldPath] {
-        if (!::DeleteFileA(oldPath) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-            return ::GetLastError();
-        }
+        // What an earlier run left at the old name goes first. If it cannot (another
+        // program still holds it), the rename cannot replace it either, and says so; with
+        // nothing at the staging name it is left for a later run.
+        ::DeleteFileA(oldPath);
         return ::MoveFileExA(stagingPath, oldPath, MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
                                                                               : ::GetLastError();
     });
@@ -69,7 +67,7 @@ bool FreeStagingName(const char* stagingPath) {
         return false;
     }
     // Held with delete sharing, it goes when the other program closes it; if it cannot be
-    // deleted now, the next run removes it.
+    // deleted now, a later run removes it.
     ::DeleteFileA(oldPath);
     return true;
 }
