@@ -20,11 +20,13 @@ inline constexpr std::size_t RECORD_LOOP_STEP = 8;
 // its running sums, both modulo 2^64, so a record's share of the second is its value times
 // the number of its lane's records from it to the end. Any one changed record changes its
 // lane's sum. Two different records swapped change either both lanes' sums or, in one
-// lane, the sum of sums by the distance (under 2^18 records) times the difference (under
-// 2^32 in size), which cannot vanish modulo 2^64. A dropped or repeated record moves every
-// record after it to another lane and weight; it goes unseen only if all eight values
-// balance out. The lanes keep the work in the SSE2 loop in four independent 64-bit adds per
-// four records, on values already in registers.
+// lane, the sum of sums by their distance in the lane (under 2^18 in a staging file) times
+// their difference (under 2^32 in size), which cannot vanish modulo 2^64. A dropped or
+// repeated record moves every record after it to another lane and weight, and other wrong
+// content changes records at will: unseen only if all eight values balance out at once,
+// which sums of 64 bits do not do by chance. Unlike a single running sum, the lanes are
+// four independent chains of 64-bit adds, taken in the SSE2 loop from records that are
+// already in registers.
 struct StagingDigest {
     std::uint64_t sums[4] = {};
     std::uint64_t sumsOfSums[4] = {};
