@@ -16,9 +16,9 @@ TEST(WordRule, XorsAllButFourWordsInEveryLoopAndIsItsOwnInverse) {
         image.push_back(static_cast<unsigned char>(word & 0xFF));
         image.push_back(static_cast<unsigned char>(word >> 8));
     }
-    // Every loop also takes the same digest while converting as from the records alone.
+    // Every loop also takes the digest while converting that every loop takes from the
+    // records alone.
     const RecordLoop loops[] = {RecordLoop::WordPairs, FastestRecordLoop()};
-    StagingDigest first;
     for (const RecordLoop loop : loops) {
         std::vector<unsigned char> records(2 * image.size());
         StagingDigest converted;
@@ -28,8 +28,6 @@ TEST(WordRule, XorsAllButFourWordsInEveryLoopAndIsItsOwnInverse) {
             DigestRecords(check, records.data(), records.size() / 4, read);
             EXPECT_TRUE(read == converted) << static_cast<int>(loop) << static_cast<int>(check);
         }
-        EXPECT_TRUE(loop == loops[0] || converted == first);
-        first = converted;
         for (std::size_t i = 0; i < image.size() / 2; ++i) {
             const unsigned w = image[2 * i] | image[2 * i + 1] << 8;
             const bool passThrough = w == 0x0000 || w == 0xFFFF || w == 0x4C2D || w == 0xB3D2;

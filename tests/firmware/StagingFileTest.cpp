@@ -96,7 +96,8 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
              std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
          }},
         {"one byte more", [](Bytes& bytes) { bytes.push_back(0xFF); }},
-        // The same records, all but one one place on: only their order tells.
+        // The same records, those after one of them a place earlier and that one last: only
+        // their order tells.
         {"one record dropped, the file padded back with it",
          [](Bytes& bytes) {
              std::rotate(&bytes[0x1234], &bytes[0x1238], bytes.data() + bytes.size());
