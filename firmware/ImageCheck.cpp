@@ -1,6 +1,7 @@
 #include "ImageCheck.h"
 
 #include "FirmwareWord.h"
+#include "HeldFile.h"
 #include "ShippedFirmware.h"
 #include "StagingFile.h"
 
@@ -31,7 +32,7 @@ ImageVerdict PrepareFirmwareImage(char (&firmwarePath)[PATH_BUFFER_LENGTH],
     std::snprintf(firmwarePath, sizeof firmwarePath, "%s", kFirmwareImagePath);
     // Whatever happens from here on, this use destroys the image's file object.
     std::unique_ptr<CFile> image(std::exchange(g_pImageFile, nullptr));
-    if (!image || !image->Open(firmwarePath, CFile::modeRead | CFile::shareExclusive)) {
+    if (!image || !OpenWhenFree(*image, firmwarePath, CFile::modeRead | CFile::shareExclusive)) {
         return ImageVerdict::NotOpened;
     }
     StagingDigest written;

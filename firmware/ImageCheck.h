@@ -23,7 +23,8 @@ struct ImageFacts {
     char version[5] = {};
 };
 
-// Copies ".\zrcup0214.bin" into firmwarePath and opens the image through g_pImageFile;
+// Copies ".\zrcup0214.bin" into firmwarePath and opens the image through g_pImageFile,
+// alone, waiting up to about two seconds while another program holds it (see HeldFile.h);
 // writes the staging file and ".\update_temp.bin" into stagingPath; reads the image's
 // trailer, closes and destroys g_pImageFile (also after a failed open) and judges the
 // image: accepted only when its version text equals expectedVersion exactly

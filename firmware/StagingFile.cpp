@@ -1,5 +1,6 @@
 #include "StagingFile.h"
 
+#include "HeldFile.h"
 #include "StagingRecords.h"
 
 #include <cstdio>
@@ -17,10 +18,7 @@ constexpr UINT kChunkBytes = 0x20000;
 constexpr UINT kChunkRecordBytes = kChunkBytes * 2;
 static_assert(FIRMWARE_IMAGE_LENGTH % kChunkBytes == 0, "whole chunks cover the image");
 static_assert((kChunkBytes / 2) % RECORD_LOOP_STEP == 0, "whole loop steps cover a chunk");
-
-// Another program that holds the new file is waited for this many times this long.
-constexpr int kOpenAttempts = 21;
-constexpr DWORD kOpenRetryMs = 100;
+static_assert(STAGING_FILE_LENGTH % kChunkRecordBytes == 0, "whole chunks cover the file");
 
 bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
     unsigned char words[kChunkBytes];
@@ -35,8 +33,7 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
         // Past the end of a shorter image the words read as erased flash.
         std::memset(words + wanted, 0xFF, kChunkBytes - wanted);
         imageLeft -= wanted;
-        ConvertWords(loop, words, kChunkBytes / 2, records);
-        written.Add(records, kChunkRecordBytes);
+        ConvertWords(loop, words, kChunkBytes / 2, records, written);
         if (staging.Write(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }
@@ -44,49 +41,46 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
     return true;
 }
 
-bool OpenForCheck(CFile& staging, const char* stagingPath) {
-    for (int attempt = 1;; ++attempt) {
-        CFileException error;
-        if (staging.Open(stagingPath, CFile::modeRead | CFile::shareDenyWrite, &error)) {
-            return true;
-        }
-        const bool held =
-            error.m_lOsError == ERROR_SHARING_VIOLATION || error.m_lOsError == ERROR_ACCESS_DENIED;
-        if (!held || attempt == kOpenAttempts) {
-            return false;
-        }
-        ::Sleep(kOpenRetryMs);
+// Frees the staging file's name of whatever lies there: a file left behind, or a hard or
+// symbolic link that would carry the records into another file. It is renamed to a name of
+// the program's own beside it, the staging name with ".old", which moves that name alone,
+// and deleted there. Deleted where it lies, a file that another program holds open with
+// delete sharing would keep its name until that program closes it, and the new file could
+// not be created; a rename frees the name at once. False when the name stays taken: by a
+// folder, or by a file held without delete sharing for longer than RetryWhileHeld waits.
+bool FreeStagingName(const char* stagingPath) {
+    const DWORD attributes = ::GetFileAttributesA(stagingPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return false;
     }
+    char oldPath[PATH_BUFFER_LENGTH];
+    std::snprintf(oldPath, sizeof oldPath, "%s.old", stagingPath);
+    const DWORD renamed = RetryWhileHeld([stagingPath, &oldPath] {
+        // What an earlier run left at the old name goes first. If it cannot (another
+        // program still holds it), the rename cannot replace it either, and says so; with
+        // nothing at the staging name it is left for a later run.
+        ::DeleteFileA(oldPath);
+        return ::MoveFileExA(stagingPath, oldPath, MOVEFILE_REPLACE_EXISTING) ? ERROR_SUCCESS
+                                                                              : ::GetLastError();
+    });
+    if (renamed != ERROR_SUCCESS && renamed != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    // Held with delete sharing, it goes when the other program closes it; if it cannot be
+    // deleted now, a later run removes it.
+    ::DeleteFileA(oldPath);
+    return true;
 }
 
 } // namespace
-
-void StagingDigest::Add(const unsigned char* bytes, std::size_t count) {
-    // In locals: the bytes might alias the members, whose stores would then be repeated
-    // for every word.
-    std::uint64_t sum = m_sum;
-    std::uint64_t sumOfSums = m_sumOfSums;
-    for (std::size_t i = 0; i < count; i += 4) {
-        std::uint32_t word;
-        std::memcpy(&word, bytes + i, sizeof word);
-        sum += word;
-        sumOfSums += sum;
-    }
-    m_sum = sum;
-    m_sumOfSums = sumOfSums;
-}
 
 bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
                       StagingDigest& written) {
     std::snprintf(stagingPath, sizeof stagingPath, "%s", STAGING_FILE_PATH);
     written = StagingDigest();
-    // A file left there, or a hard or symbolic link that would carry the records into
-    // another file: deleting it removes that name alone.
-    if (!::DeleteFileA(stagingPath) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return false;
-    }
     CFile staging;
-    if (!staging.Open(stagingPath,
+    if (!FreeStagingName(stagingPath) ||
+        !OpenWhenFree(staging, stagingPath,
                       CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive)) {
         return false;
     }
@@ -101,16 +95,18 @@ bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
 
 bool StagingFileMatches(const char* stagingPath, const StagingDigest& written) {
     CFile staging;
-    if (!OpenForCheck(staging, stagingPath) || staging.GetLength() != STAGING_FILE_LENGTH) {
+    if (!OpenWhenFree(staging, stagingPath, CFile::modeRead | CFile::shareDenyWrite) ||
+        staging.GetLength() != STAGING_FILE_LENGTH) {
         return false;
     }
     unsigned char records[kChunkRecordBytes];
+    const RecordLoop loop = FastestRecordLoop();
     StagingDigest read;
     for (ULONGLONG done = 0; done < STAGING_FILE_LENGTH; done += kChunkRecordBytes) {
         if (staging.Read(records, kChunkRecordBytes) != kChunkRecordBytes) {
             return false;
         }
-        read.Add(records, kChunkRecordBytes);
+        DigestRecords(loop, records, kChunkRecordBytes / 4, read);
     }
     return read == written;
 }

@@ -2,9 +2,9 @@
 // Conversion of the firmware image into the staging file that the device's flash
 // operation reads: each descrambled image word becomes a four-byte record.
 #include "framework/File.h"
+#include "StagingRecords.h"
 
 #include <cstddef>
-#include <cstdint>
 
 inline constexpr ULONGLONG FIRMWARE_IMAGE_LENGTH = 0x200000;
 inline constexpr ULONGLONG STAGING_FILE_LENGTH = 0x400000;
@@ -13,33 +13,20 @@ inline constexpr char STAGING_FILE_PATH[] = ".\\update_temp.bin";
 // staging file's, and the staging path the flash worker hands to the device.
 inline constexpr std::size_t PATH_BUFFER_LENGTH = 260;
 
-// A short summary of a staging file's bytes, taken as little-endian 32-bit words: their
-// sum and the sum of their running sums, both modulo 2^64. A change to any one word, and
-// a swap of any two different words, changes it. Cheap enough to take while writing.
-class StagingDigest {
-public:
-    // Adds `count` bytes (a multiple of 4) that follow the bytes added so far.
-    void Add(const unsigned char* bytes, std::size_t count);
-    bool operator==(const StagingDigest& other) const {
-        return m_sum == other.m_sum && m_sumOfSums == other.m_sumOfSums;
-    }
-
-private:
-    std::uint64_t m_sum = 0;
-    std::uint64_t m_sumOfSums = 0;
-};
-
 // Copies STAGING_FILE_PATH into stagingPath and writes the staging file there: record i
 // holds image word i descrambled, as low byte, 0xFF, high byte, 0xFF. Only the first
 // 0x200000 bytes of the image are converted; past the end of a shorter image the words
-// read as erased (0xFFFF). Leaves the image's position at 0, and the digest of the bytes
-// written in `written`.
-// Whatever lies at that name is removed first (a link alone, never its target) and the
-// file is made new, so the records never go into another file. Returns false when
-// something there cannot be removed (it stays untouched), when the new file cannot be
-// created (something appeared there meanwhile, say), or when a read, write or seek fails
-// (what was written is removed), so that no stale or partial staging file is ever taken
-// for a good one.
+// read as erased (0xFFFF). Leaves the image's position at 0, and the digest of the records
+// written (see StagingDigest) in `written`.
+// Whatever lies at that name is first renamed to the name with ".old" (a link alone, never
+// its target), after what an earlier run left there, and deleted; then the file is made
+// new, so the records never go into another file, and a file that another program holds
+// with delete sharing never blocks the new one. The rename and the creation wait up to
+// about two seconds each while another program holds the file (see HeldFile.h). Returns
+// false when something there cannot be moved aside (it stays untouched), when the new file
+// cannot be created (something appeared there meanwhile, say), or when a read, write or
+// seek fails (what was written is removed), so that no stale or partial staging file is
+// ever taken for a good one.
 bool BuildStagingFile(CFile& image, char (&stagingPath)[PATH_BUFFER_LENGTH],
                       StagingDigest& written);
 

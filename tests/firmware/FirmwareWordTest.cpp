@@ -16,10 +16,18 @@ TEST(WordRule, XorsAllButFourWordsInEveryLoopAndIsItsOwnInverse) {
         image.push_back(static_cast<unsigned char>(word & 0xFF));
         image.push_back(static_cast<unsigned char>(word >> 8));
     }
+    // Every loop also takes the digest while converting that every loop takes from the
+    // records alone.
     const RecordLoop loops[] = {RecordLoop::WordPairs, FastestRecordLoop()};
     for (const RecordLoop loop : loops) {
         std::vector<unsigned char> records(2 * image.size());
-        ConvertWords(loop, image.data(), image.size() / 2, records.data());
+        StagingDigest converted;
+        ConvertWords(loop, image.data(), image.size() / 2, records.data(), converted);
+        for (const RecordLoop check : loops) {
+            StagingDigest read;
+            DigestRecords(check, records.data(), records.size() / 4, read);
+            EXPECT_TRUE(read == converted) << static_cast<int>(loop) << static_cast<int>(check);
+        }
         for (std::size_t i = 0; i < image.size() / 2; ++i) {
             const unsigned w = image[2 * i] | image[2 * i + 1] << 8;
             const bool passThrough = w == 0x0000 || w == 0xFFFF || w == 0x4C2D || w == 0xB3D2;

@@ -7,12 +7,15 @@
 #include <cstring>
 
 #include "FirmwareFiles.h"
+#include "Programs.h"
 #include "ScratchFolder.h"
+#include "WaitUntil.h"
 
 namespace {
 
 constexpr char kImage[] = ".\\zrcup0214.bin";
 constexpr char kStaging[] = ".\\update_temp.bin";
+constexpr char kOldStaging[] = ".\\update_temp.bin.old";
 
 // Set once ChangeStagingFileAtGuard has changed the staging file.
 bool g_stagingChanged = false;
@@ -139,3 +142,34 @@ TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
     EXPECT_EQ(ImageVerdict::StagingFailed, verdict);
     EXPECT_EQ(-1, FileSize(kStaging));
 }
+
+// Another process holds a file as a virus scanner may: the image or an old staging file for
+// a second, which is waited for, or the old staging file with delete sharing for longer
+// than any wait, which is moved aside. The old file goes once the holder lets it go.
+struct HeldFileCase {
+    const char* name;
+    const char* path;
+    const char* hold; // file_holder.exe's arguments after the path
+};
+
+class ImageCheckHeldTest : public ImageCheckTest,
+                           public testing::WithParamInterface<HeldFileCase> {};
+
+TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
+    const Bytes image = WriteTestImage(kImage);
+    WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
+    {
+        StartedPrograms programs;
+        ASSERT_TRUE(programs.StartHolding(GetParam().path, GetParam().hold));
+        EXPECT_EQ(ImageVerdict::Accepted, Prepare());
+        EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
+    }
+    EXPECT_TRUE(WaitUntil([] { return FileSize(kOldStaging) == -1; }, 10000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holds, ImageCheckHeldTest,
+    testing::Values(HeldFileCase{"ImageForASecond", kImage, "1000"},
+                    HeldFileCase{"OldStagingFileForASecond", kStaging, "1000"},
+                    HeldFileCase{"OldStagingFileWithDeleteSharing", kStaging, "60000 delete"}),
+    [](const testing::TestParamInfo<HeldFileCase>& info) { return info.param.name; });

@@ -11,7 +11,6 @@
 #include "FirmwareFiles.h"
 #include "Programs.h"
 #include "ScratchFolder.h"
-#include "WaitUntil.h"
 
 namespace fs = std::filesystem;
 
@@ -39,17 +38,20 @@ protected:
 
 } // namespace
 
-// A longer file at the staging file's name, a hard link to another file: the conversion
-// replaces it and does not write through it.
+// A longer file at the staging file's name, a hard link to another file, and another link
+// to it at the old name that an earlier run left: the conversion replaces the first, removes
+// the second and writes through neither.
 TEST_F(StagingFileTest, ReplacesALinkedLongerFileWithTheRecordsAndRewindsTheImage) {
     const Bytes other(0x500000, 'z');
     WriteBytes("other.bin", other);
     ASSERT_TRUE(CreateHardLinkA(kStaging, "other.bin", nullptr)) << GetLastError();
+    ASSERT_TRUE(CreateHardLinkA("update_temp.bin.old", "other.bin", nullptr)) << GetLastError();
     const Bytes image = MakeTestImage();
     ASSERT_TRUE(Build(image));
     EXPECT_STREQ(kStaging, m_stagingPath);
     EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(kStaging));
     EXPECT_TRUE(ReadBytes("other.bin") == other);
+    EXPECT_FALSE(fs::exists("update_temp.bin.old"));
     EXPECT_EQ(0, m_image.Seek(0, CFile::current));
 }
 
@@ -94,6 +96,12 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
              std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
          }},
         {"one byte more", [](Bytes& bytes) { bytes.push_back(0xFF); }},
+        // The same records, those after one of them a place earlier and that one last: only
+        // their order tells.
+        {"one record dropped, the file padded back with it",
+         [](Bytes& bytes) {
+             std::rotate(&bytes[0x1234], &bytes[0x1238], bytes.data() + bytes.size());
+         }},
     };
     for (const Case& c : cases) {
         Bytes changed = written;
@@ -115,14 +123,7 @@ TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
     StartedPrograms programs;
-    programs.Start("file_holder.exe", std::string(kStaging) + " " + std::to_string(holdMs));
-    // A process start takes long on a busy machine.
-    ASSERT_TRUE(WaitUntil(
-        [] {
-            CFile probe;
-            return !probe.Open(kStaging, CFile::modeRead | CFile::shareDenyNone);
-        },
-        30000));
+    ASSERT_TRUE(programs.StartHolding(kStaging, std::to_string(holdMs)));
     const DWORD start = GetTickCount();
     EXPECT_EQ(matches, StagingFileMatches(kStaging, m_written));
     if (!matches) {

@@ -22,12 +22,17 @@ int main(int argc, char** argv) {
     unsigned char image[64] = {};
     unsigned char records[128];
     std::memcpy(image, argv[0], std::strlen(argv[0]) < sizeof image ? std::strlen(argv[0]) : 0);
-    ConvertWords(FastestRecordLoop(), image, sizeof image / 2, records);
+    StagingDigest digest;
+    ConvertWords(FastestRecordLoop(), image, sizeof image / 2, records, digest);
+    DigestRecords(FastestRecordLoop(), records, sizeof records / 4, digest);
     char line[32];
-    std::snprintf(line, sizeof line, "%d %u", argc, records[argc]);
+    std::snprintf(line, sizeof line, "%d %u %u", argc, records[argc],
+                  static_cast<unsigned>(digest.sumsOfSums[argc % 4]));
 #ifdef ZRC_PLANT_SEH
     // A hand-registered SEH frame: the head of the chain at %fs:0 is written.
-    __try1(Handler) { std::puts(line); }
+    __try1(Handler) {
+        std::puts(line);
+    }
     __except1;
 #endif
 #ifdef ZRC_PLANT_IMPORT
