@@ -30,10 +30,16 @@ git -C "$repo" -c user.name=test -c user.email=test@example.invalid commit -q -m
 echo "previous zip" >"$release/ZrcUpdater-2.1.4-win32.zip"
 echo "previous program" >"$release/ZrcUpdater-unsigned.exe"
 
-# What this test starts ends with it, and the token goes with it.
+# What this test starts ends with it (a process, or a process group: -PID), and the token
+# goes with it.
 pki=$scratch/pki token=$scratch/token
 started=()
-trap 'kill "${started[@]}" 2>/dev/null; wait; rm -rf "$token"' EXIT
+end_test() {
+    [ ${#started[@]} -eq 0 ] || kill -- "${started[@]}" 2>/dev/null || true
+    wait || true
+    rm -rf "$token"
+}
+trap end_test EXIT
 mkdir -p "$pki" "$token/tokens"
 cd "$pki"
 
@@ -98,18 +104,19 @@ for _ in $(seq 50); do
     [ -s tsa-ports ] && break
     sleep 0.1
 done
-read -r answering silent <tsa-ports
+read -r answering silent <tsa-ports || { echo "no time-stamp server:"; cat tsa.log; exit 1; }
 tsa=(ZRC_SIGN_TIMESTAMP_URL=http://127.0.0.1:$answering/ ZRC_SIGN_TSA_CA=$pki/tsa-root.pem)
 token_key='pkcs11:token=zrc-test;object=code-signing;type=private'
 in_token=(ZRC_SIGN_PKCS11_MODULE=$module "ZRC_SIGN_KEY=$token_key" ZRC_SIGN_CERT=$pki/token-leaf.pem
           ZRC_SIGN_CA=$pki/signing-root.pem ZRC_SIGN_PASS_FILE=$pki/pin "${tsa[@]}")
 
-# The whole release, beside the rest of the test: it builds the product twice.
+# The whole release, beside the rest of the test: it builds the product twice, in a
+# process group of its own.
 whole=$scratch/whole-release
-env BUILD_DIR="$whole" ZRC_ALLOW_DIRTY=1 "${in_token[@]}" "$root/scripts/release.sh" \
+setsid env BUILD_DIR="$whole" ZRC_ALLOW_DIRTY=1 "${in_token[@]}" "$root/scripts/release.sh" \
     >"$scratch/whole-release.log" 2>&1 </dev/null &
-started+=($!)
 whole_pid=$!
+started+=(-$whole_pid)
 
 state() { # the release folder's files and checksums, and every zip of the refusals' runs
     (cd "$release" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
@@ -162,6 +169,7 @@ rm "$repo/untracked.txt"
     exit $failures
 ) >"$scratch/silent.log" 2>&1 &
 silent_pid=$!
+started+=($silent_pid)
 
 expect_refused "a missing certificate" "ZRC_SIGN_CERT=$pki/missing.pem is not a readable file" \
     release ZRC_SIGN_CERT="$pki/missing.pem" ZRC_SIGN_KEY="$pki/file-leaf.key" "${tsa[@]}"
@@ -243,12 +251,13 @@ expect_signed() {
     fi
 }
 mkdir -p "$scratch/pkcs12" "$scratch/pair"
+# A failing package.sh leaves no zip, which expect_signed reports.
 env ZRC_SIGN_PKCS12="$pki/file-leaf.p12" ZRC_SIGN_PASS_FILE="$pki/p12-pass" "${tsa[@]}" \
-    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pkcs12/release" >/dev/null
+    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pkcs12/release" >/dev/null || true
 expect_signed "a PKCS#12 file" "$scratch/pkcs12/release" ZrcUpdater-2.1.4-win32.zip \
     "zrc test code signing, key in a file" "$exe"
 env ZRC_SIGN_CERT="$pki/file-chain.pem" ZRC_SIGN_KEY="$pki/file-leaf.key" "${tsa[@]}" \
-    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pair/release" >/dev/null
+    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pair/release" >/dev/null || true
 expect_signed "a key and certificate pair" "$scratch/pair/release" ZrcUpdater-2.1.4-win32.zip \
     "zrc test code signing, key in a file" "$exe"
 
