@@ -99,16 +99,17 @@ printf '%s\n' '[tsa]' 'default_tsa = authority' '[authority]' "serial = $pki/tsa
     'ess_cert_id_alg = sha256' >tsa.cnf
 echo 01 >tsa-serial
 python3 "$here/time-stamp-server.py" tsa.cnf >tsa-ports 2>tsa.log &
-started+=($!)
+started+=("$!")
 for _ in $(seq 50); do
     [ -s tsa-ports ] && break
     sleep 0.1
 done
 read -r answering silent <tsa-ports || { echo "no time-stamp server:"; cat tsa.log; exit 1; }
-tsa=(ZRC_SIGN_TIMESTAMP_URL=http://127.0.0.1:$answering/ ZRC_SIGN_TSA_CA=$pki/tsa-root.pem)
+tsa=("ZRC_SIGN_TIMESTAMP_URL=http://127.0.0.1:$answering/" "ZRC_SIGN_TSA_CA=$pki/tsa-root.pem")
 token_key='pkcs11:token=zrc-test;object=code-signing;type=private'
-in_token=(ZRC_SIGN_PKCS11_MODULE=$module "ZRC_SIGN_KEY=$token_key" ZRC_SIGN_CERT=$pki/token-leaf.pem
-          ZRC_SIGN_CA=$pki/signing-root.pem ZRC_SIGN_PASS_FILE=$pki/pin "${tsa[@]}")
+in_token=("ZRC_SIGN_PKCS11_MODULE=$module" "ZRC_SIGN_KEY=$token_key"
+          "ZRC_SIGN_CERT=$pki/token-leaf.pem" "ZRC_SIGN_CA=$pki/signing-root.pem"
+          "ZRC_SIGN_PASS_FILE=$pki/pin" "${tsa[@]}")
 
 # The whole release, beside the rest of the test: it builds the product twice, in a
 # process group of its own.
@@ -116,7 +117,7 @@ whole=$scratch/whole-release
 setsid env BUILD_DIR="$whole" ZRC_ALLOW_DIRTY=1 "${in_token[@]}" "$root/scripts/release.sh" \
     >"$scratch/whole-release.log" 2>&1 </dev/null &
 whole_pid=$!
-started+=(-$whole_pid)
+started+=("-$whole_pid")
 
 state() { # the release folder's files and checksums, and every zip of the refusals' runs
     (cd "$release" && find . -type f -print0 | sort -z | xargs -0 sha256sum)
@@ -162,14 +163,14 @@ rm "$repo/untracked.txt"
 (
     start=$SECONDS
     expect_refused "a time-stamp server that never answers" "did not answer within 30 s" \
-        timeout 45 env "${in_token[@]}" ZRC_SIGN_TIMESTAMP_URL=http://127.0.0.1:$silent/ \
+        timeout 45 env "${in_token[@]}" "ZRC_SIGN_TIMESTAMP_URL=http://127.0.0.1:$silent/" \
         BUILD_DIR="$build" "$repo/scripts/release.sh"
     echo "given up after $((SECONDS - start)) s"
     [ $((SECONDS - start)) -le 40 ] || failures=$((failures + 1))
     exit $failures
 ) >"$scratch/silent.log" 2>&1 &
 silent_pid=$!
-started+=($silent_pid)
+started+=("$silent_pid")
 
 expect_refused "a missing certificate" "ZRC_SIGN_CERT=$pki/missing.pem is not a readable file" \
     release ZRC_SIGN_CERT="$pki/missing.pem" ZRC_SIGN_KEY="$pki/file-leaf.key" "${tsa[@]}"
