@@ -112,8 +112,10 @@ in_token=("ZRC_SIGN_PKCS11_MODULE=$module" "ZRC_SIGN_KEY=$token_key"
           "ZRC_SIGN_PASS_FILE=$pki/pin" "${tsa[@]}")
 
 # The whole release, beside the rest of the test: it builds the product twice, in a
-# process group of its own.
+# process group of its own. From a work tree with changes, its zip is marked -dirty.
 whole=$scratch/whole-release
+dirty=
+[ -z "$(git -C "$root" status --porcelain --untracked-files=all)" ] || dirty=-dirty
 setsid env BUILD_DIR="$whole" ZRC_ALLOW_DIRTY=1 "${in_token[@]}" "$root/scripts/release.sh" \
     >"$scratch/whole-release.log" 2>&1 </dev/null &
 whole_pid=$!
@@ -262,18 +264,15 @@ env ZRC_SIGN_CERT="$pki/file-chain.pem" ZRC_SIGN_KEY="$pki/file-leaf.key" "${tsa
 expect_signed "a key and certificate pair" "$scratch/pair/release" ZrcUpdater-2.1.4-win32.zip \
     "zrc test code signing, key in a file" "$exe"
 
-# The whole release, built from this work tree: a tree with changes is marked -dirty.
 if ! wait $whole_pid; then
     cat "$scratch/whole-release.log"
     echo "the whole release with the token's key failed"
     failures=$((failures + 1))
 else
-    dirty=
-    [ -z "$(git -C "$root" status --porcelain --untracked-files=all)" ] || dirty=-dirty
     expect_signed "scripts/release.sh with the token's key" "$whole/release" \
         "ZrcUpdater-$version-win32$dirty.zip" "zrc test code signing, key in a token" \
         "$whole/release-tree/bin/ZrcUpdater.exe"
 fi
 
 [ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
-echo "every refusal left the previous release untouched"
+echo "every signing form signed and verified; every refusal left the previous release untouched"
