@@ -56,7 +56,7 @@ unzip -q "$zip" -d "$scratch/shipped"
 shipped=$scratch/shipped/ZrcUpdater.exe
 if ! log=$(zrc_verify "$shipped" 2>&1); then
     echo "$log" >&2
-    echo "signature: NOT verified against $zrc_sign_ca; $out left as it was" >&2
+    echo "signature: NOT verified (the line above); $out left as it was" >&2
     exit 1
 fi
 osslsigncode remove-signature -in "$shipped" -out "$scratch/round-trip.exe" >/dev/null
@@ -80,5 +80,6 @@ echo "  $(sha256sum <"$zip" | cut -d' ' -f1)  $(basename "$zip")"
 sed 's/^/  /' "$scratch/shipped/SHA256SUMS"
 echo "signed ZrcUpdater.exe: $(stat -c %s "$shipped") bytes"
 echo "signature: verified against $zrc_sign_ca (SHA-256 digests)"
+[ -z "$zrc_sign_tsa_ca" ] || echo "time stamp: verified against $zrc_sign_tsa_ca"
 echo "signature removed: the unsigned program byte for byte"
 echo "commit: $commit"

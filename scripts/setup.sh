@@ -5,7 +5,8 @@ set -eu
 
 packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest
           wine wine64 wine32:i386 xvfb xauth imagemagick python3
-          osslsigncode openssl zip unzip locales)
+          osslsigncode openssl zip unzip locales
+          softhsm2 opensc libengine-pkcs11-openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -9,18 +9,24 @@
 #                                    names the OpenSSL engine that loads the module
 # ZRC_SIGN_PASS_FILE names a file whose first line is the key's password (or the token's
 # PIN). ZRC_SIGN_TIMESTAMP_URL, an RFC 3161 time-stamp server, is required with a real
-# certificate, so that the signature outlives it. ZRC_SIGN_CA names the root certificate
-# the signature is verified against (default: ZRC_SIGN_CERT, or the PKCS#12 file's
-# certificates).
+# certificate, so that the signature outlives it, and so is ZRC_SIGN_TSA_CA, the root
+# certificate its time stamps chain to (the system's TLS roots are not time-stamping
+# ones). ZRC_SIGN_CA names the root certificate the signature is verified against
+# (default: ZRC_SIGN_CERT, or the PKCS#12 file's certificates).
 #
 # Without any of them, a self-signed test certificate is made once in SIGNING_DIR (the
 # test-signing/ folder beside the release folder) and kept, and the zip's name ends in
 # -testsigned.
 #
-# zrc_signing_setup SIGNING_DIR sets zrc_sign_options (for osslsigncode sign), zrc_sign_ca
-# and zrc_sign_suffix; zrc_signing_check then signs and verifies a small probe program
-# with them, so that a wrong key, password, token or time-stamp server is found before
-# anything is built. Both print the reason and return 1 on a fault.
+# zrc_signing_setup SIGNING_DIR sets zrc_sign_options (for osslsigncode sign),
+# zrc_sign_timestamp_url, zrc_sign_ca, zrc_sign_tsa_ca and zrc_sign_suffix;
+# zrc_signing_check then signs and verifies a small probe program with them, so that a
+# wrong key, password, token or time-stamp server is found before anything is built. Both
+# print the reason and return 1 on a fault.
+
+# How long the time-stamp server may take to answer: one that accepts the connection and
+# never answers would otherwise hold the release forever.
+zrc_sign_timeout=30
 
 zrc_sign_readable() { # NAME VALUE
     if [ ! -f "$2" ] || [ ! -r "$2" ]; then
@@ -31,7 +37,7 @@ zrc_sign_readable() { # NAME VALUE
 
 zrc_signing_setup() {
     local signing=$1
-    zrc_sign_options=() zrc_sign_suffix= zrc_sign_ca=
+    zrc_sign_options=() zrc_sign_suffix= zrc_sign_ca= zrc_sign_tsa_ca= zrc_sign_timestamp_url=
     if [ -z "${ZRC_SIGN_CERT:-}${ZRC_SIGN_PKCS12:-}${ZRC_SIGN_PKCS11_MODULE:-}" ]; then
         zrc_sign_suffix=-testsigned
         if [ ! -f "$signing/cert.pem" ]; then
@@ -100,21 +106,77 @@ zrc_signing_setup() {
         echo "  server), or the signature lapses when the certificate expires" >&2
         return 1
     fi
-    zrc_sign_options+=(-ts "$ZRC_SIGN_TIMESTAMP_URL")
+    if [ -z "${ZRC_SIGN_TSA_CA:-}" ]; then
+        echo "signing: ZRC_SIGN_TIMESTAMP_URL needs ZRC_SIGN_TSA_CA, the root certificate its" >&2
+        echo "  time stamps are verified against" >&2
+        return 1
+    fi
+    zrc_sign_readable ZRC_SIGN_TSA_CA "$ZRC_SIGN_TSA_CA" || return 1
+    zrc_sign_tsa_ca=$ZRC_SIGN_TSA_CA
+    zrc_sign_timestamp_url=$ZRC_SIGN_TIMESTAMP_URL
 }
 
-# zrc_sign IN OUT [EPOCH]: signs IN into OUT with SHA-256 digests; a test signing takes
-# EPOCH as its signing time, so that the same program signs to the same bytes.
+# zrc_sign IN OUT [EPOCH]: signs IN into OUT with SHA-256 digests, then has the
+# time-stamp server, if any, stamp the signature; a test signing takes EPOCH as its signing
+# time, so that the same program signs to the same bytes. The time stamp is asked for on
+# its own, so that only the server's answer is timed, not the token. Returns 1 when the
+# signing failed, 2 when the time stamp did, 124 when the server did not answer within
+# zrc_sign_timeout seconds.
 zrc_sign() {
-    local time=()
+    local time=() signed=$2 status=0
     [ -n "$zrc_sign_suffix" ] && [ -n "${3:-}" ] && time=(-time "$3")
+    [ -n "$zrc_sign_timestamp_url" ] && signed=$2.unstamped
     LC_ALL=C osslsigncode sign -h sha256 "${zrc_sign_options[@]}" -n "ZRC-MT40 Updater" \
-        "${time[@]}" -in "$1" -out "$2"
+        "${time[@]}" -in "$1" -out "$signed" || return 1
+    [ -n "$zrc_sign_timestamp_url" ] || return 0
+    LC_ALL=C timeout "$zrc_sign_timeout" osslsigncode add -h sha256 \
+        -ts "$zrc_sign_timestamp_url" -in "$signed" -out "$2" || status=$?
+    rm -f "$signed"
+    [ $status -eq 0 ] || [ $status -eq 124 ] || status=2
+    return $status
 }
 
-# zrc_verify FILE: verifies FILE's signature against zrc_sign_ca.
+# zrc_verify FILE: verifies FILE's signature against zrc_sign_ca and, with a real
+# certificate, its time stamp against zrc_sign_tsa_ca. osslsigncode reports a time stamp
+# that does not verify and still succeeds: its report is read for the time stamp's verdict.
+# The last line printed on a fault names it.
 zrc_verify() {
-    LC_ALL=C osslsigncode verify -CAfile "$zrc_sign_ca" -in "$1"
+    local log
+    if ! log=$(LC_ALL=C osslsigncode verify -CAfile "$zrc_sign_ca" \
+            ${zrc_sign_tsa_ca:+-TSA-CAfile "$zrc_sign_tsa_ca"} -in "$1" 2>&1); then
+        echo "$log"
+        echo "signing: the signature does not verify against $zrc_sign_ca"
+        return 1
+    fi
+    echo "$log"
+    [ -n "$zrc_sign_tsa_ca" ] || return 0
+    if ! grep -q '^[[:space:]]*Timestamp time: ' <<<"$log"; then
+        echo "signing: the signature carries no time stamp"
+        return 1
+    elif ! grep -qx 'Timestamp Server Signature verification: ok' <<<"$log"; then
+        echo "signing: the time stamp does not verify against ZRC_SIGN_TSA_CA=$zrc_sign_tsa_ca"
+        return 1
+    fi
+}
+
+# zrc_sign_fault STATUS LOG: what a failed zrc_sign's status and log show, in a few words.
+# The token's answers are PKCS#11 return codes, which its OpenSSL engine prints by name.
+zrc_sign_fault() {
+    local answer
+    answer=$(sed -n 's/.*PKCS#11 module:ERR_CKR_error:\([^:]*\):.*/\1/p' <<<"$2" | head -n 1)
+    if [ "$1" -eq 124 ]; then
+        echo "the time-stamp server $zrc_sign_timestamp_url did not answer within $zrc_sign_timeout s"
+    elif [ "$1" -eq 2 ] && grep -q 'Connection refused' <<<"$2"; then
+        echo "the time-stamp server $zrc_sign_timestamp_url refused the connection"
+    elif [ "$1" -eq 2 ]; then
+        echo "the time-stamp server $zrc_sign_timestamp_url gave no time stamp (above)"
+    elif [ -n "$answer" ]; then
+        echo "the token refused: $answer (ZRC_SIGN_PASS_FILE holds the PIN)"
+    elif grep -q 'The private key was not found at' <<<"$2"; then
+        echo "no private key at ZRC_SIGN_KEY=${ZRC_SIGN_KEY:-}"
+    else
+        echo "key, certificate, password or token above"
+    fi
 }
 
 # zrc_signing_check: signs and verifies a probe program (the toolchain's smallest) in a
@@ -127,15 +189,18 @@ zrc_signing_check() {
         echo "$log" >&2
         echo "signing: cannot build the probe program" >&2
         status=1
-    elif ! log=$(zrc_sign "$scratch/probe.exe" "$scratch/signed.exe" 0 2>&1); then
-        echo "$log" >&2
-        echo "signing: the probe program could not be signed (key, certificate, password," >&2
-        echo "  token or time-stamp server above); nothing was built" >&2
-        status=1
-    elif ! log=$(zrc_verify "$scratch/signed.exe" 2>&1); then
-        echo "$log" >&2
-        echo "signing: the probe program's signature does not verify against $zrc_sign_ca" >&2
-        status=1
+    else
+        log=$(zrc_sign "$scratch/probe.exe" "$scratch/signed.exe" 0 2>&1) || status=$?
+        if [ $status -ne 0 ]; then
+            echo "$log" >&2
+            echo "signing: the probe program could not be signed: $(zrc_sign_fault $status "$log");" >&2
+            echo "  nothing was built" >&2
+            status=1
+        elif ! log=$(zrc_verify "$scratch/signed.exe" 2>&1); then
+            echo "$log" >&2
+            echo "signing: the probe program does not verify (the line above); nothing was built" >&2
+            status=1
+        fi
     fi
     rm -rf "$scratch"
     return $status
