@@ -201,10 +201,12 @@ void CUpdaterDlg::OnEndSession(BOOL bEnding) {
     m_runLog.Note("session ends in state %s", RunStateName(m_state));
     // Windows ends the program once this returns: the flash gets all the time it still
     // gives.
-    if (m_state == RunState::Flashing) {
-        WaitForUpdateWorker();
-        m_runLog.Note("the flash ended as the session ended: %d",
-                      g_updateWorkerReport.result.load());
-        RemoveStagingFile();
-    }
+    if (m_state == RunState::Flashing)
+        OutwaitFlash("as the session ended");
+}
+
+void CUpdaterDlg::OutwaitFlash(const char* occasion) {
+    WaitForUpdateWorker();
+    m_runLog.Note("the flash ended %s: %d", occasion, g_updateWorkerReport.result.load());
+    RemoveStagingFile();
 }

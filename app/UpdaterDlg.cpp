@@ -70,10 +70,7 @@ CUpdaterDlg::~CUpdaterDlg() {
     // Should the window go mid-flash all the same (its message loop failed), the program
     // stays, keeping the PC awake, until the worker has finished.
     if (m_state == RunState::Flashing) {
-        WaitForUpdateWorker();
-        m_runLog.Note("the flash ended after the window had closed: %d",
-                      g_updateWorkerReport.result.load());
-        RemoveStagingFile();
+        OutwaitFlash("after the window had closed");
         SetThreadExecutionState(ES_CONTINUOUS);
     }
     delete m_pUpdateFont;

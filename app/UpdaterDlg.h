@@ -75,6 +75,9 @@ protected:
     void CompleteRun();
     // Deletes the staging file after the flash; a failure is ignored.
     void RemoveStagingFile();
+    // Waits for a flash whose end the window will not see (it has gone, or the session
+    // ends), records the worker's result with `occasion` and removes the staging file.
+    void OutwaitFlash(const char* occasion);
 
     // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
     // device is not ready, else the readiness command's result.
