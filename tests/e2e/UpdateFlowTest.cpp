@@ -45,7 +45,7 @@ bool Handled(const UiWindow& window, DWORD timeoutMs) {
 // About box what the device reported.
 TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewFirmware) {
     m_device.Set({{"fault_power_loss", "1"},
-                  {"flash_ms", "4000"},
+                  {"flash_ms", "6000"},
                   {"microcode", "0x0001abcd"},
                   {"source_version", "abcdefghij"},
                   {"splitter_version", "abc"}});
@@ -166,7 +166,7 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict
 // program mid-flash change nothing: the run goes on to its verdict and Exit ends it. A
 // session that Windows ends mid-flash is answered only once the flash has ended.
 TEST_F(UpdateFlowTest, ForgedStartAndEndMessagesChangeNothingAndASessionsEndWaitsForTheFlash) {
-    m_device.Set({{"flash_ms", "3000"}});
+    m_device.Set({{"flash_ms", "5000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
