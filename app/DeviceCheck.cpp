@@ -1,7 +1,15 @@
 // The one-time device check and the version gate of the main dialog.
 #include "UpdaterDlg.h"
 
-#include <cstdio>
+#include "RunDecisions.h"
+
+void CUpdaterDlg::OnDeviceCheckDue() {
+    // Leaving CheckDue stops the timer before the check rather than after it: the check
+    // runs once per program start, and a tick posted by another program later, or during a
+    // check that pumps messages, finds another state.
+    EnterState(RunState::Checking);
+    CheckDevice();
+}
 
 int CUpdaterDlg::CheckDevice() {
     ClearStatus();
@@ -24,10 +32,7 @@ int CUpdaterDlg::CheckDevice() {
     RepaintNow();
     ClearStatus();
 
-    bool bAllowed = m_strAcceptedVersion == kAnyVersion || m_strCurrentVersion == kErasedVersion ||
-                    m_strCurrentVersion == m_strAcceptedVersion ||
-                    m_strCurrentVersion == m_strNewVersion;
-    if (bAllowed) {
+    if (VersionGateOpen(m_strCurrentVersion, m_strAcceptedVersion, m_strNewVersion)) {
         AppendStatus(kStatusReady);
         EnterState(RunState::Ready);
     } else {
@@ -42,19 +47,7 @@ int CUpdaterDlg::CheckDevice() {
 int CUpdaterDlg::ReadFlashVersion() {
     DWORD dwFlashWord = 0;
     int nResult = DeviceCommand(CMD_READ_FLASH_VERSION, &dwFlashWord);
-
-    if (nResult == 0) {
-        // A failed read delivers no word; showing a made-up version could open the gate.
-        m_strCurrentVersion = kNoVersion;
-    } else {
-        char szVersion[8] = {};
-        std::snprintf(szVersion, sizeof szVersion, "%04X",
-                      static_cast<unsigned>(dwFlashWord & 0xFFFF));
-        m_strCurrentVersion = szVersion;
-        if (m_strCurrentVersion == "FFFF")
-            m_strCurrentVersion = kErasedVersion;
-    }
-
+    m_strCurrentVersion = ShownFlashVersion(nResult, dwFlashWord);
     ShowVersion(IDC_CURRENT_VERSION);
     m_runLog.Note("flash version word 0x%08lx, shown as %s", nResult ? dwFlashWord : 0UL,
                   m_strCurrentVersion.c_str());

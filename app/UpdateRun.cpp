@@ -9,6 +9,7 @@
 #include "framework/File.h"
 #include "GraphDeviceLink.h"
 #include "ImageCheck.h"
+#include "RunDecisions.h"
 #include "ShippedFirmware.h"
 #include "framework/Thread.h"
 #include "UpdateThreadArgs.h"
@@ -67,7 +68,7 @@ void WaitForUpdateWorker() {
 void CUpdaterDlg::OnUpdateClicked() {
     // Only from Ready: a click posted by another program, or on a button that another
     // program enabled, during or after the one run a program start allows does nothing.
-    if (!UpdateAllowed(m_state))
+    if (!RuleOf(m_state).update)
         return;
 
     // An early stop ends the attempt: Update stays disabled for the rest of the program run.
@@ -129,7 +130,7 @@ LRESULT CUpdaterDlg::OnUpdateDone(WPARAM, LPARAM) {
     // Only the worker of this run, once it has finished, ends the run, and its result comes
     // from its report: a message posted by another program, mid-flash or after the run,
     // changes nothing.
-    if (m_state != RunState::Flashing || !g_updateWorkerReport.finished)
+    if (!RuleOf(m_state).worker || !g_updateWorkerReport.finished)
         return 0;
     CompleteRun();
     return 1;
@@ -153,10 +154,9 @@ void CUpdaterDlg::CompleteRun() {
         ReadFlashVersion();
         RepaintNow();
         ClearStatus();
-        // The flash command's success alone is not enough: a device that reports success
-        // but reads back erased, the old version or nothing at all may not start again, and
-        // its owner must hear "NG" to try once more.
-        AppendStatus(m_strCurrentVersion == m_strNewVersion ? kRunEndUpdateOk : kRunEndUpdateNg,
+        AppendStatus(UpdateSucceeded(nResult, m_strCurrentVersion, m_strNewVersion)
+                         ? kRunEndUpdateOk
+                         : kRunEndUpdateNg,
                      CScreenReader::Urgency::Assertive);
     } else {
         AppendStatus(kRunEndUpdateNg, CScreenReader::Urgency::Assertive);
@@ -175,33 +175,42 @@ void CUpdaterDlg::RemoveStagingFile() {
     }
 }
 
+void CUpdaterDlg::OnProgressTick() {
+    if (m_progress.GetPos() < 100)
+        m_progress.StepIt();
+    // The worker's own message can be lost (a full message queue): its report ends the run
+    // at the next tick as well.
+    if (g_updateWorkerReport.finished)
+        CompleteRun();
+}
+
 void CUpdaterDlg::OnOK() {
-    if (!RunInProgress(m_state))
+    if (!RuleOf(m_state).guarded)
         CDialog::OnOK();
 }
 
 void CUpdaterDlg::OnCancel() {
-    if (!RunInProgress(m_state))
+    if (!RuleOf(m_state).guarded)
         CDialog::OnCancel();
 }
 
 bool CUpdaterDlg::HoldsQuit() const {
-    return RunInProgress(m_state);
+    return RuleOf(m_state).guarded;
 }
 
 BOOL CUpdaterDlg::OnQueryEndSession() {
-    return RunInProgress(m_state) ? FALSE : TRUE;
+    return RuleOf(m_state).guarded ? FALSE : TRUE;
 }
 
 void CUpdaterDlg::OnEndSession(BOOL bEnding) {
     // Windows sends it; one posted by another program, or a session that goes on, changes
     // nothing.
-    if (!bEnding || !InSendMessage() || !RunInProgress(m_state))
+    if (!bEnding || !InSendMessage() || !RuleOf(m_state).guarded)
         return;
-    m_runLog.Note("session ends in state %s", RunStateName(m_state));
+    m_runLog.Note("session ends in state %s", RuleOf(m_state).name);
     // Windows ends the program once this returns: the flash gets all the time it still
     // gives.
-    if (m_state == RunState::Flashing)
+    if (RuleOf(m_state).worker)
         OutwaitFlash("as the session ended");
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "AboutDlg.h"
+#include "AboutLines.h"
 #include "DeviceWarningDlg.h"
 #include "DllSearch.h"
 #include "GraphDeviceLink.h"
@@ -66,10 +68,10 @@ CUpdaterDlg::CUpdaterDlg(CWnd* pParent)
 }
 
 CUpdaterDlg::~CUpdaterDlg() {
-    m_runLog.Note("program ends in state %s", RunStateName(m_state));
+    m_runLog.Note("program ends in state %s", RuleOf(m_state).name);
     // Should the window go mid-flash all the same (its message loop failed), the program
     // stays, keeping the PC awake, until the worker has finished.
-    if (m_state == RunState::Flashing) {
+    if (RuleOf(m_state).worker) {
         OutwaitFlash("after the window had closed");
         SetThreadExecutionState(ES_CONTINUOUS);
     }
@@ -167,58 +169,78 @@ BOOL CUpdaterDlg::OnInitDialog() {
 }
 
 void CUpdaterDlg::EnterState(RunState state) {
-    const bool wasInProgress = RunInProgress(m_state);
+    const RunRule& was = RuleOf(m_state);
+    const RunRule& row = RuleOf(state);
     m_state = state;
-    const bool inProgress = RunInProgress(state);
+    const bool entersRun = row.guarded && !was.guarded;
+    const bool leavesRun = was.guarded && !row.guarded;
 
     // The focus leaves a button before it is disabled, or the keyboard would reach nothing
     // for the rest of the program's life. The status log stays enabled throughout.
-    if (inProgress && !wasInProgress) {
+    if (entersRun) {
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_editStatus.GetSafeHwnd()), TRUE);
         // Moving there selects the log's text, which the next append would replace.
         DeselectStatus();
     }
-    m_btnUpdate.EnableWindow(UpdateAllowed(state));
-    m_btnAbout.EnableWindow(AboutAllowed(state));
-    m_btnExit.EnableWindow(!inProgress);
-    if (state == RunState::Finished)
+    m_btnUpdate.EnableWindow(row.update);
+    m_btnAbout.EnableWindow(row.about);
+    m_btnExit.EnableWindow(row.exit);
+    if (leavesRun)
         SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnExit.GetSafeHwnd()), TRUE);
 
-    if (state == RunState::CheckDue)
+    if (row.timer == RunTimer::DeviceCheck)
         SetTimer(TIMER_DEVICE_CHECK, kDeviceCheckDelayMs, nullptr);
     else
         KillTimer(TIMER_DEVICE_CHECK);
-    if (state == RunState::Flashing)
+    if (row.timer == RunTimer::Progress)
         SetTimer(TIMER_PROGRESS, kProgressPeriodMs, nullptr);
     else
         KillTimer(TIMER_PROGRESS);
 
-    if (inProgress && !wasInProgress) {
+    if (entersRun) {
         // No log-off or shutdown, no sleep and no dark screen until the verdict.
         ShutdownBlockReasonCreate(GetSafeHwnd(), kShutdownBlockReason);
         SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-    } else if (!inProgress && wasInProgress) {
+    } else if (leavesRun) {
         SetThreadExecutionState(ES_CONTINUOUS);
         ShutdownBlockReasonDestroy(GetSafeHwnd());
     }
 }
 
 void CUpdaterDlg::OnTimer(UINT_PTR nIDEvent) {
-    if (nIDEvent == TIMER_DEVICE_CHECK && m_state == RunState::CheckDue) {
-        // Leaving CheckDue stops the timer before the check rather than after it: the check
-        // runs once per program start, and a tick posted by another program later, or
-        // during a check that pumps messages, finds another state.
-        EnterState(RunState::Checking);
-        CheckDevice();
-    } else if (nIDEvent == TIMER_PROGRESS && m_state == RunState::Flashing) {
-        if (m_progress.GetPos() < 100)
-            m_progress.StepIt();
-        // The worker's own message can be lost (a full message queue): its report ends the
-        // run at the next tick as well.
-        if (g_updateWorkerReport.finished)
-            CompleteRun();
-    }
+    // A tick counts only in a state whose timer it is: one that another program posts at
+    // any other time changes nothing.
+    const RunTimer running = RuleOf(m_state).timer;
+    if (nIDEvent == TIMER_DEVICE_CHECK && running == RunTimer::DeviceCheck)
+        OnDeviceCheckDue();
+    else if (nIDEvent == TIMER_PROGRESS && running == RunTimer::Progress)
+        OnProgressTick();
     CDialog::OnTimer(nIDEvent);
+}
+
+void CUpdaterDlg::OnAbout() {
+    // A click posted by another program before the device check or during a run shows
+    // nothing.
+    if (!RuleOf(m_state).about)
+        return;
+    // Owned by the main dialog, so that the main dialog cannot be used behind it.
+    CAboutDlg about(this);
+    AboutLine line;
+
+    FormatMicrocodeLine(m_dwMicrocodeVersion, line);
+    about.m_strMicrocodeVersion = line;
+
+    const FilterVersionBlock& versions = m_filterVersions;
+    FormatFilterLine("Source Filter ", versions.szSourceVersion, sizeof versions.szSourceVersion,
+                     line);
+    about.m_strSourceVersion = line;
+    FormatFilterLine("Splitter Filter ", versions.szSplitterVersion,
+                     sizeof versions.szSplitterVersion, line);
+    about.m_strSplitterVersion = line;
+    FormatFilterLine("Sink Filter ", versions.szSinkVersion, sizeof versions.szSinkVersion, line);
+    about.m_strSinkVersion = line;
+
+    about.DoModal();
 }
 
 void CUpdaterDlg::OnSysCommand(UINT nID, LPARAM lParam) {
@@ -254,7 +276,7 @@ void CUpdaterDlg::PostNcDestroy() {
         m_pLink = nullptr;
     }
     // The worker's COM must end before the dialog thread's, which began first.
-    if (m_state == RunState::Flashing)
+    if (RuleOf(m_state).worker)
         WaitForUpdateWorker();
     if (m_bComInitialized) {
         CoUninitialize();

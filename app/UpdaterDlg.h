@@ -6,17 +6,19 @@
 // The dialog holds a device link only while it opens; every later command goes through
 // a link made for that one command (see OneShotCommand.h).
 //
-// One state (RunState.h) decides what each handler may do; EnterState applies it.
+// One state decides what each handler may do: its row in RunRules.h, which EnterState
+// applies; the decisions themselves are plain functions (RunDecisions.h).
 //
-// Defined in four files, one per concern:
-//   UpdaterDlg.cpp   construction, opening and closing, the data exchange, the states,
-//                    the timers, painting and the status log;
-//   DeviceCheck.cpp  CheckDevice and ReadFlashVersion: the device check and version gate;
-//   UpdateRun.cpp    OnUpdateClicked, OnUpdateDone and the flash worker, with the close,
-//                    quit and end-of-session guards (OnOK, OnCancel, HoldsQuit,
-//                    OnQueryEndSession, OnEndSession) and the wait for a worker the
-//                    dialog outlived;
-//   AboutDlg.cpp     OnAbout and the About box it shows.
+// Defined in three files, one per concern:
+//   UpdaterDlg.cpp   the window: construction, opening and closing, the data exchange,
+//                    the states, the timers' dispatch, painting, the status log, the
+//                    versions shown and the About box's showing (OnAbout);
+//   DeviceCheck.cpp  the device check and version gate: its tick, CheckDevice and
+//                    ReadFlashVersion;
+//   UpdateRun.cpp    the update run: OnUpdateClicked, the flash worker, the progress
+//                    tick, OnUpdateDone and the completion, with the close, quit and
+//                    end-of-session guards (OnOK, OnCancel, HoldsQuit, OnQueryEndSession,
+//                    OnEndSession) and the wait for a worker the dialog outlived.
 #include <windows.h>
 
 #include <string>
@@ -27,7 +29,7 @@
 #include "DeviceCommands.h"
 #include "DeviceLink.h"
 #include "RunLog.h"
-#include "RunState.h"
+#include "RunRules.h"
 #include "StagingFile.h"
 #include "ScreenReader.h"
 #include "UpdaterIdentity.h"
@@ -70,6 +72,9 @@ protected:
     // keyboard focus goes, the timer it runs and the guards against closing, log-off and
     // sleep while a run is in progress.
     void EnterState(RunState state);
+    // TIMER_PROGRESS's tick during the flash: advances the bar, and ends the run once the
+    // worker has reported, should its message be lost.
+    void OnProgressTick();
     // The end of the flash, once the worker has reported that it finished: the read-back
     // and the verdict, taken from the worker's report.
     void CompleteRun();
@@ -79,6 +84,8 @@ protected:
     // ends), records the worker's result with `occasion` and removes the staging file.
     void OutwaitFlash(const char* occasion);
 
+    // TIMER_DEVICE_CHECK's tick while the check is due: runs the check, once.
+    void OnDeviceCheckDue();
     // Device check and version gate: run once by TIMER_DEVICE_CHECK. 0 when the
     // device is not ready, else the readiness command's result.
     int CheckDevice();
