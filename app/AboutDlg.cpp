@@ -1,7 +1,7 @@
-#include "AboutDlg.h"
+#include "app/AboutDlg.h"
 
-#include "AboutLines.h"
-#include "UpdaterDlg.h"
+#include "app/AboutLines.h"
+#include "app/UpdaterDlg.h"
 
 CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
 

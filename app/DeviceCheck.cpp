@@ -1,5 +1,5 @@
 // The one-time device check and the version gate of the main dialog.
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
 
 #include <cstdio>
 

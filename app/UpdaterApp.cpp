@@ -1,7 +1,7 @@
-#include "UpdaterApp.h"
+#include "app/UpdaterApp.h"
 
-#include "UpdaterDlg.h"
-#include "UpdaterIdentity.h"
+#include "app/UpdaterDlg.h"
+#include "app/UpdaterIdentity.h"
 
 const MessageMap* CUpdaterApp::GetMessageMap() const {
     static const MessageMapEntry entries[] = {

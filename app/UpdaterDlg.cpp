@@ -1,15 +1,15 @@
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
 
 #include <cstring>
 
-#include "DeviceWarningDlg.h"
-#include "DllSearch.h"
-#include "GraphDeviceLink.h"
-#include "IconPlacement.h"
-#include "OneShotCommand.h"
+#include "app/DeviceWarningDlg.h"
+#include "app/DllSearch.h"
+#include "app/IconPlacement.h"
+#include "app/UpdateThreadArgs.h"
+#include "app/ZrcVersion.h"
+#include "device/GraphDeviceLink.h"
+#include "device/OneShotCommand.h"
 #include "framework/PaintDC.h"
-#include "UpdateThreadArgs.h"
-#include "ZrcVersion.h"
 
 namespace {
 

@@ -21,18 +21,18 @@
 
 #include <string>
 
+#include "app/resource.h"
+#include "app/RunState.h"
+#include "app/ScreenReader.h"
+#include "app/UpdaterIdentity.h"
+#include "app/UpdaterMessages.h"
+#include "device/DeviceCommands.h"
+#include "device/DeviceLink.h"
+#include "diag/RunLog.h"
+#include "firmware/StagingFile.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Font.h"
-#include "DeviceCommands.h"
-#include "DeviceLink.h"
-#include "RunLog.h"
-#include "RunState.h"
-#include "StagingFile.h"
-#include "ScreenReader.h"
-#include "UpdaterIdentity.h"
-#include "UpdaterMessages.h"
-#include "resource.h"
 
 class CUpdaterDlg : public CDialog {
 public:

@@ -1,7 +1,7 @@
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
-#include "DataExchange.h"
-#include "WinApp.h"
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "MessageMap.h"
+#include "framework/MessageMap.h"
 
 class CDataExchange;
 

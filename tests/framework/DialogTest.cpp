@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Framework.h"
-#include "framework_res.h"
+#include "tests/framework/framework_res.h"
 
 #include <functional>
 #include <string>
