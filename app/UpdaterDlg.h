@@ -41,6 +41,9 @@ public:
     explicit CUpdaterDlg(CWnd* pParent = nullptr);
     ~CUpdaterDlg() override;
 
+    // Notes in the run log a framework call on a window never attached (`call` names it).
+    void NoteUnattached(const char* call);
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void PostNcDestroy() override;

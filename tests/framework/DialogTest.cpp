@@ -129,6 +129,22 @@ TEST(DialogTest, MapDispatchesClicksTimersAndPrivateMessagesAndDefaultsTheRest) 
     EXPECT_EQ(nullptr, dialog.m_hWnd);
 }
 
+// A control never attached is reported once, with the member called, and its calls do
+// nothing. A recording handler stands in for the suite's, which would fail the test.
+TEST(DialogTest, AControlNeverAttachedIsReportedOnceAndItsCallsDoNothing) {
+    static std::vector<std::string> reports;
+    const AfxPreconditionHandler suites =
+        AfxSetPreconditionHandler([](const char* call) { reports.push_back(call); });
+    CProgressCtrl progress;
+    CButton button;
+    EXPECT_EQ(0, progress.SetPos(40));
+    EXPECT_EQ(0, progress.GetPos());
+    EXPECT_FALSE(button.IsWindowEnabled());
+    button.EnableWindow(FALSE);
+    AfxSetPreconditionHandler(suites);
+    EXPECT_EQ((std::vector<std::string>{"SendMessage", "IsWindowEnabled"}), reports);
+}
+
 struct EndingCase {
     const char* name;
     void (*post)(TestDialog&);
