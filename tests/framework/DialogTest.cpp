@@ -139,10 +139,9 @@ TEST(DialogTest, AControlNeverAttachedIsReportedOnceAndItsCallsDoNothing) {
     CButton button;
     EXPECT_EQ(0, progress.SetPos(40));
     EXPECT_EQ(0, progress.GetPos());
-    EXPECT_FALSE(button.IsWindowEnabled());
-    button.EnableWindow(FALSE);
+    EXPECT_FALSE(button.EnableWindow(FALSE));
     AfxSetPreconditionHandler(suites);
-    EXPECT_EQ((std::vector<std::string>{"SendMessage", "IsWindowEnabled"}), reports);
+    EXPECT_EQ((std::vector<std::string>{"SendMessage", "EnableWindow"}), reports);
 }
 
 struct EndingCase {
