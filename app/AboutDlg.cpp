@@ -1,4 +1,4 @@
-#include "AboutDlg.h"
+#include "app/AboutDlg.h"
 
 CAboutDlg::CAboutDlg(CWnd* pParent) : CDialog(IDD, pParent) {}
 

@@ -4,8 +4,8 @@
 // end it.
 #include <string>
 
+#include "app/resource.h"
 #include "framework/Dialog.h"
-#include "resource.h"
 
 class CAboutDlg : public CDialog {
 public:

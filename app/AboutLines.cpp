@@ -1,4 +1,4 @@
-#include "AboutLines.h"
+#include "app/AboutLines.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // The one-time device check and the version gate of the main dialog.
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
 
-#include "RunDecisions.h"
+#include "app/RunDecisions.h"
 
 void CUpdaterDlg::OnDeviceCheckDue() {
     // Leaving CheckDue stops the timer before the check rather than after it: the check

@@ -1,8 +1,8 @@
 #pragma once
 // Tells the user that the device cannot be reached at all. Shown once, before the main
 // dialog appears; OK, Escape and the close box end it. It has no data to exchange.
+#include "app/resource.h"
 #include "framework/Dialog.h"
-#include "resource.h"
 
 class CDeviceWarningDlg : public CDialog {
 public:

@@ -1,4 +1,4 @@
-#include "DllSearch.h"
+#include "app/DllSearch.h"
 
 #include <windows.h>
 

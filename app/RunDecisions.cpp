@@ -1,8 +1,8 @@
-#include "RunDecisions.h"
+#include "app/RunDecisions.h"
 
 #include <cstdio>
 
-#include "UpdaterIdentity.h"
+#include "app/UpdaterIdentity.h"
 
 std::string ShownFlashVersion(int nReadResult, DWORD dwFlashWord) {
     // A failed read delivers no word; showing a made-up version could open the gate.

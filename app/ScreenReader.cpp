@@ -1,4 +1,4 @@
-#include "ScreenReader.h"
+#include "app/ScreenReader.h"
 
 #include <initguid.h>
 #include <oleacc.h>

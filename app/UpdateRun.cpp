@@ -1,18 +1,18 @@
 // The update run: from the press of Update, through the flash worker thread, to the
 // verdict. The dialog thread prepares and judges the image, the worker has the device
 // program the flash, and the completion reads the version back and cleans up.
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
 
 #include <cstring>
 #include <new>
 
-#include "framework/File.h"
-#include "GraphDeviceLink.h"
-#include "ImageCheck.h"
-#include "RunDecisions.h"
-#include "ShippedFirmware.h"
-#include "framework/Thread.h"
-#include "UpdateThreadArgs.h"
+#include "app/RunDecisions.h"
+#include "app/UpdateThreadArgs.h"
+#include "device/GraphDeviceLink.h"
+#include "firmware/ImageCheck.h"
+#include "firmware/ShippedFirmware.h"
+#include "framework/platform/File.h"
+#include "framework/platform/Thread.h"
 
 UpdateThreadArgs g_updateThreadArgs;
 UpdateWorkerReport g_updateWorkerReport;

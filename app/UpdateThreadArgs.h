@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstddef>
 
-#include "StagingFile.h"
+#include "firmware/StagingFile.h"
 
 // Keeps the handle at offset 260 in the 64-bit build too, so both builds hand the
 // filter the same leading fields.

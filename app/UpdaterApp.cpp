@@ -1,7 +1,18 @@
-#include "UpdaterApp.h"
+#include "app/UpdaterApp.h"
 
-#include "UpdaterDlg.h"
-#include "UpdaterIdentity.h"
+#include "app/UpdaterDlg.h"
+#include "app/UpdaterIdentity.h"
+
+namespace {
+
+// A framework call on a window never attached does nothing, as it always did; the main
+// dialog notes it in its run log for the maker's support.
+void NoteUnattached(const char* call) {
+    if (CWnd* pMainWnd = AfxGetApp()->m_pMainWnd)
+        static_cast<CUpdaterDlg*>(pMainWnd)->NoteUnattached(call);
+}
+
+} // namespace
 
 const MessageMap* CUpdaterApp::GetMessageMap() const {
     static const MessageMapEntry entries[] = {
@@ -40,6 +51,7 @@ BOOL CUpdaterApp::InitInstance() {
 
     CUpdaterDlg dlg(nullptr);
     m_pMainWnd = &dlg;
+    AfxSetPreconditionHandler(&NoteUnattached);
     dlg.DoModal();
     m_pMainWnd = nullptr;
     return FALSE;

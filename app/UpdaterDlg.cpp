@@ -1,17 +1,17 @@
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
 
 #include <cstring>
 
-#include "AboutDlg.h"
-#include "AboutLines.h"
-#include "DeviceWarningDlg.h"
-#include "DllSearch.h"
-#include "GraphDeviceLink.h"
-#include "IconPlacement.h"
-#include "OneShotCommand.h"
+#include "app/AboutDlg.h"
+#include "app/AboutLines.h"
+#include "app/DeviceWarningDlg.h"
+#include "app/DllSearch.h"
+#include "app/IconPlacement.h"
+#include "app/UpdateThreadArgs.h"
+#include "app/ZrcVersion.h"
+#include "device/GraphDeviceLink.h"
+#include "device/OneShotCommand.h"
 #include "framework/PaintDC.h"
-#include "UpdateThreadArgs.h"
-#include "ZrcVersion.h"
 
 namespace {
 
@@ -83,6 +83,10 @@ CUpdaterDlg::~CUpdaterDlg() {
         DestroyIcon(m_hIcon);
 }
 
+void CUpdaterDlg::NoteUnattached(const char* call) {
+    m_runLog.Note("%s on a window never attached: nothing done", call);
+}
+
 void CUpdaterDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDOK, m_btnExit);
@@ -96,6 +100,8 @@ void CUpdaterDlg::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CUpdaterDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // Begun first, so that it notes even the first call on a control never attached.
+    m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
 
     m_progress.SetPos(0);
     m_progress.SetStep(1);
@@ -125,7 +131,6 @@ BOOL CUpdaterDlg::OnInitDialog() {
     // Without COM the graph manager cannot be created, the open gives 0 and the user is
     // told the device cannot be reached. Only a successful call is balanced at the end.
     m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
-    m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
     m_runLog.Note("DLL search: %s", DllSearchReport());
     // The controls whose text alone does not say what they are; the status log is
     // announced as it changes, the versions named again whenever they change.

@@ -23,18 +23,18 @@
 
 #include <string>
 
+#include "app/resource.h"
+#include "app/RunRules.h"
+#include "app/ScreenReader.h"
+#include "app/UpdaterIdentity.h"
+#include "app/UpdaterMessages.h"
+#include "device/DeviceCommands.h"
+#include "device/DeviceLink.h"
+#include "diag/RunLog.h"
+#include "firmware/StagingFile.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "framework/Font.h"
-#include "DeviceCommands.h"
-#include "DeviceLink.h"
-#include "RunLog.h"
-#include "RunRules.h"
-#include "StagingFile.h"
-#include "ScreenReader.h"
-#include "UpdaterIdentity.h"
-#include "UpdaterMessages.h"
-#include "resource.h"
 
 class CUpdaterDlg : public CDialog {
 public:
@@ -42,6 +42,9 @@ public:
 
     explicit CUpdaterDlg(CWnd* pParent = nullptr);
     ~CUpdaterDlg() override;
+
+    // Notes in the run log a framework call on a window never attached (`call` names it).
+    void NoteUnattached(const char* call);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -6,7 +6,7 @@
 // Values are named kName; the timer ids and the message keep the capitals that Windows
 // gives ids and messages; macros, which the resource compiler reads too, start with ZRC_.
 
-#include "ShippedFirmware.h"
+#include "firmware/ShippedFirmware.h"
 
 // Texts that the dialog templates show as well, as macros for the resource compiler.
 #define ZRC_ABOUT_TITLE   "About ZRC Flash Updater"

@@ -1,6 +1,6 @@
 // The program's one application object; the framework's entry point runs it.
-#include "DllSearch.h"
-#include "UpdaterApp.h"
+#include "app/DllSearch.h"
+#include "app/UpdaterApp.h"
 
 namespace {
 

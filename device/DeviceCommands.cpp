@@ -1,6 +1,6 @@
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
-#include "VendorInterfaces.h"
+#include "device/VendorInterfaces.h"
 
 namespace {
 

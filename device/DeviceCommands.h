@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <strmif.h>
 
-#include "VendorFilters.h"
+#include "device/VendorFilters.h"
 
 inline constexpr int CMD_QUERY_SOURCE_WORD = 21;     // DWORD*, filled
 inline constexpr int CMD_CHECK_READY = 22;           // no argument

@@ -1,10 +1,10 @@
-#include "GraphDeviceLink.h"
+#include "device/GraphDeviceLink.h"
 
 #include <ocidl.h>
 #include <olectl.h>
 #include <uuids.h>
 
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // The device link over a real filter graph manager. Each filter slot, one per role of
 // kVendorFilters, is null or holds one reference owned by the link. The graph is only a container:
 // its filters are never connected and it is never run.
-#include "DeviceLink.h"
-#include "VendorFilters.h"
+#include "device/DeviceLink.h"
+#include "device/VendorFilters.h"
 
 class CGraphDeviceLink : public CDeviceLink {
 public:

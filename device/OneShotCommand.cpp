@@ -1,6 +1,6 @@
-#include "OneShotCommand.h"
+#include "device/OneShotCommand.h"
 
-#include "GraphDeviceLink.h"
+#include "device/GraphDeviceLink.h"
 
 int OneShotCommand(CDeviceLink*& pLink, int nConfig, int nCode, void* pArg) {
     if (pLink)

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "VendorInterfaces.h"
+#include "device/VendorInterfaces.h"
 
 // The roles, in the order of kVendorFilters. A link holds each role's filter in the slot
 // of the same index.

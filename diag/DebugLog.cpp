@@ -1,4 +1,4 @@
-#include "DebugLog.h"
+#include "diag/DebugLog.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "RunLog.h"
+#include "diag/RunLog.h"
 
 #include <cstdarg>
 #include <cstdio>

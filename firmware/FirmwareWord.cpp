@@ -1,4 +1,4 @@
-#include "FirmwareWord.h"
+#include "firmware/FirmwareWord.h"
 
 #include <cstdio>
 

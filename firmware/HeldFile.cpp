@@ -1,4 +1,4 @@
-#include "HeldFile.h"
+#include "firmware/HeldFile.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // Files that another program (a virus scanner, an indexer, a backup tool) may hold for a
 // moment, without letting others share them: what fails because of such a hold is tried
 // again for about two seconds.
-#include "framework/File.h"
+#include "framework/platform/File.h"
 
 #include <functional>
 

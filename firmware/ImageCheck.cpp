@@ -1,9 +1,9 @@
-#include "ImageCheck.h"
+#include "firmware/ImageCheck.h"
 
-#include "FirmwareWord.h"
-#include "HeldFile.h"
-#include "ShippedFirmware.h"
-#include "StagingFile.h"
+#include "firmware/FirmwareWord.h"
+#include "firmware/HeldFile.h"
+#include "firmware/ShippedFirmware.h"
+#include "firmware/StagingFile.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Opening, converting and judging the firmware image, as one step of the update run.
-#include "framework/File.h"
-#include "StagingFile.h"
+#include "firmware/StagingFile.h"
+#include "framework/platform/File.h"
 
 // The image's file object: created closed at program start, destroyed (and set to null)
 // by its first use, so the image is read at most once per program run.

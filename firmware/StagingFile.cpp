@@ -1,7 +1,7 @@
-#include "StagingFile.h"
+#include "firmware/StagingFile.h"
 
-#include "HeldFile.h"
-#include "StagingRecords.h"
+#include "firmware/HeldFile.h"
+#include "firmware/StagingRecords.h"
 
 #include <cstdio>
 #include <cstring>

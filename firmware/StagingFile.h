@@ -1,8 +1,8 @@
 #pragma once
 // Conversion of the firmware image into the staging file that the device's flash
 // operation reads: each descrambled image word becomes a four-byte record.
-#include "framework/File.h"
-#include "StagingRecords.h"
+#include "firmware/StagingRecords.h"
+#include "framework/platform/File.h"
 
 #include <cstddef>
 

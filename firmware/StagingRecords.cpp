@@ -1,6 +1,6 @@
-#include "StagingRecords.h"
+#include "firmware/StagingRecords.h"
 
-#include "FirmwareWord.h"
+#include "firmware/FirmwareWord.h"
 
 #include <windows.h>
 

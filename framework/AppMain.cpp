@@ -1,6 +1,6 @@
 // The program's entry point: runs the application object's InitInstance and ends the
 // process with the result of its ExitInstance.
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     CWinApp* app = AfxGetApp();

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 class CButton : public CWnd {};
 

@@ -11,8 +11,8 @@
 
 #include <windows.h>
 
-#include "DataExchange.h"
-#include "Wnd.h"
+#include "framework/DataExchange.h"
+#include "framework/Wnd.h"
 
 class CDialog : public CWnd {
 public:

@@ -1,13 +1,13 @@
 // The whole application framework.
 #pragma once
 
-#include "Controls.h"
-#include "DataExchange.h"
-#include "Dialog.h"
-#include "File.h"
-#include "Font.h"
-#include "MessageMap.h"
-#include "PaintDC.h"
-#include "Thread.h"
-#include "WinApp.h"
-#include "Wnd.h"
+#include "framework/Controls.h"
+#include "framework/DataExchange.h"
+#include "framework/Dialog.h"
+#include "framework/Font.h"
+#include "framework/MessageMap.h"
+#include "framework/PaintDC.h"
+#include "framework/platform/File.h"
+#include "framework/platform/Thread.h"
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"

@@ -1,4 +1,4 @@
-#include "MessageMap.h"
+#include "framework/MessageMap.h"
 
 const MessageMapEntry* MessageMap::Find(UINT message, WPARAM wParam) const {
     for (const MessageMap* map = this; map; map = map->m_base) {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 class CPaintDC {
 public:

@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "MessageMap.h"
+#include "framework/MessageMap.h"
 
 class CWnd;
 

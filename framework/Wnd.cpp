@@ -1,14 +1,29 @@
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
-#include "DataExchange.h"
-#include "WinApp.h"
+#include "framework/DataExchange.h"
+#include "framework/WinApp.h"
 
 namespace {
 
 // The window property that leads from a subclassed window to its CWnd.
 const char kWndProperty[] = "ZrcFrameworkWnd";
 
+AfxPreconditionHandler g_preconditionHandler = nullptr;
+
 } // namespace
+
+AfxPreconditionHandler AfxSetPreconditionHandler(AfxPreconditionHandler handler) {
+    AfxPreconditionHandler previous = g_preconditionHandler;
+    g_preconditionHandler = handler;
+    return previous;
+}
+
+void CWnd::ReportUnattached(const char* call) const {
+    if (m_bReportedUnattached || !g_preconditionHandler)
+        return;
+    m_bReportedUnattached = true;
+    g_preconditionHandler(call);
+}
 
 BOOL CWnd::UpdateData(BOOL saveAndValidate) {
     CDataExchange exchange(this, saveAndValidate);

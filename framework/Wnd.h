@@ -12,9 +12,18 @@
 
 #include <windows.h>
 
-#include "MessageMap.h"
+#include "framework/MessageMap.h"
 
 class CDataExchange;
+
+// Called when a member that needs a window (EnableWindow, SendMessage, SetTimer...) runs on
+// a CWnd with none attached, such as a control that DoDataExchange never bound: once per
+// object, with the member's name. The call then goes on as before, to Win32 with a null
+// window, and does nothing; the handler must not end the program either, which may be
+// in the middle of a flash. Without a handler (the default) nothing is reported.
+using AfxPreconditionHandler = void (*)(const char* call);
+// Sets the process's handler; the previous one is returned.
+AfxPreconditionHandler AfxSetPreconditionHandler(AfxPreconditionHandler handler);
 
 class CWnd : public CCmdTarget {
 public:
@@ -24,23 +33,25 @@ public:
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
-    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
-    void SetWindowText(const char* text) { ::SetWindowText(m_hWnd, text); }
-    void SetDlgItemText(int id, const char* text) { ::SetDlgItemText(m_hWnd, id, text); }
-    void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    BOOL EnableWindow(BOOL enable = TRUE) { return ::EnableWindow(Hwnd("EnableWindow"), enable); }
+    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(Hwnd("IsWindowEnabled")); }
+    void SetWindowText(const char* text) { ::SetWindowText(Hwnd("SetWindowText"), text); }
+    void SetDlgItemText(int id, const char* text) {
+        ::SetDlgItemText(Hwnd("SetDlgItemText"), id, text);
+    }
+    void UpdateWindow() { ::UpdateWindow(Hwnd("UpdateWindow")); }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return ::SendMessage(m_hWnd, message, wParam, lParam);
+        return ::SendMessage(Hwnd("SendMessage"), message, wParam, lParam);
     }
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return ::PostMessage(m_hWnd, message, wParam, lParam);
+        return ::PostMessage(Hwnd("PostMessage"), message, wParam, lParam);
     }
     UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr) {
-        return ::SetTimer(m_hWnd, id, elapseMs, proc);
+        return ::SetTimer(Hwnd("SetTimer"), id, elapseMs, proc);
     }
-    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
-    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
-    void GetClientRect(LPRECT rect) const { ::GetClientRect(m_hWnd, rect); }
+    BOOL KillTimer(UINT_PTR id) { return ::KillTimer(Hwnd("KillTimer"), id); }
+    BOOL IsIconic() const { return ::IsIconic(Hwnd("IsIconic")); }
+    void GetClientRect(LPRECT rect) const { ::GetClientRect(Hwnd("GetClientRect"), rect); }
 
     // Moves data between the controls and the members bound in DoDataExchange:
     // FALSE writes the members into the controls, TRUE reads the controls back.
@@ -68,10 +79,20 @@ protected:
     void DestroyWindow();
 
 private:
+    // m_hWnd for the member `call`; a null one is first reported to the precondition
+    // handler, once for this object.
+    HWND Hwnd(const char* call) const {
+        if (!m_hWnd)
+            ReportUnattached(call);
+        return m_hWnd;
+    }
+    void ReportUnattached(const char* call) const;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_superProc = nullptr; // the window's procedure before SubclassWindow
     MSG m_currentMsg = {};         // the message being dispatched, for Default()
     bool m_bDestroying = false;    // set by DestroyWindow alone
+    mutable bool m_bReportedUnattached = false;
 };

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include "ComObject.h"
+#include "sim/ComObject.h"
 
 class ClassFactory : public ComObject<IClassFactory> {
 public:

@@ -1,4 +1,4 @@
-#include "PinlessFilter.h"
+#include "sim/PinlessFilter.h"
 
 #include <cwchar>
 #include <vfwmsgs.h>

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <strmif.h>
 
-#include "ComObject.h"
+#include "sim/ComObject.h"
 
 class PinlessFilter : public ComObject<IBaseFilter> {
 public:

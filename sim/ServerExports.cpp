@@ -1,11 +1,11 @@
 // The entry points of the simulator's in-process COM server: class objects for the
 // three filters, unloading, and registration under HKCR\CLSID.
-#include "ClassFactory.h"
-#include "ServerLock.h"
-#include "SourceFilter.h"
-#include "VersionFilter.h"
+#include "sim/ClassFactory.h"
+#include "sim/ServerLock.h"
+#include "sim/SourceFilter.h"
+#include "sim/VersionFilter.h"
 
-#include <VendorFilters.h>
+#include "device/VendorFilters.h"
 
 #include <windows.h>
 #include <olectl.h>

@@ -1,7 +1,7 @@
-#include "SimDevice.h"
+#include "sim/SimDevice.h"
 
-#include "SimStagingFile.h"
-#include "StateFolder.h"
+#include "sim/SimStagingFile.h"
+#include "sim/StateFolder.h"
 
 #include <cstring>
 

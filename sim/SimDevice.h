@@ -2,14 +2,14 @@
 // The simulated ZRC-MT40 behind the three filters: answers, flash and faults. Each
 // object binds to the state folder current when it is made and reads the settings
 // then, so a change made by the tool or a test applies to the next operation.
-#include "SimFlash.h"
-#include "SimSettings.h"
+#include "sim/SimFlash.h"
+#include "sim/SimSettings.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include <VendorFilters.h>
+#include "device/VendorFilters.h"
 
 class SimDevice {
 public:

@@ -1,4 +1,4 @@
-#include "SimFlash.h"
+#include "sim/SimFlash.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "SimSettings.h"
+#include "sim/SimSettings.h"
 
 #include <cstdio>
 #include <cstdlib>

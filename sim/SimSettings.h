@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include <VendorFilters.h>
+#include "device/VendorFilters.h"
 
 struct SimSettingInfo {
     const char* key;

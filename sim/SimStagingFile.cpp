@@ -1,6 +1,6 @@
-#include "SimStagingFile.h"
+#include "sim/SimStagingFile.h"
 
-#include "SimFlash.h"
+#include "sim/SimFlash.h"
 
 namespace {
 

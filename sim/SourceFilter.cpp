@@ -1,6 +1,6 @@
-#include "SourceFilter.h"
+#include "sim/SourceFilter.h"
 
-#include "SimDevice.h"
+#include "sim/SimDevice.h"
 
 #include <cstdio>
 

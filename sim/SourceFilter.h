@@ -3,9 +3,9 @@
 // it lives it holds the device; its last release lets go of it only after the device's
 // release time, and a Source filter made while another in this process holds the device
 // is recorded (source_overlaps).
-#include "PinlessFilter.h"
-#include "ServerLock.h"
-#include "VendorBinding.h"
+#include "sim/PinlessFilter.h"
+#include "sim/ServerLock.h"
+#include "sim/VendorBinding.h"
 
 class SourceFilter : public PinlessFilter {
 public:

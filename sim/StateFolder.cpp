@@ -1,4 +1,4 @@
-#include "StateFolder.h"
+#include "sim/StateFolder.h"
 
 #include <windows.h>
 

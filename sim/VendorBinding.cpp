@@ -1,4 +1,4 @@
-#include "VendorBinding.h"
+#include "sim/VendorBinding.h"
 
 HRESULT STDMETHODCALLTYPE VendorSlotNotImplemented(void*) {
     return E_NOTIMPL;

@@ -3,7 +3,7 @@
 // implements it: the object holds a binding whose first member is the method table, so
 // a method that receives the interface pointer finds its owner again. The binding's
 // IUnknown methods are the owner's QueryInterface, AddRef and Release.
-#include <VendorInterfaces.h>
+#include "device/VendorInterfaces.h"
 
 #include <cstddef>
 

@@ -2,10 +2,10 @@
 // The simulated filters whose private interface offers only a version string: the
 // Splitter and the Sink. They differ in their role and in the layout of their method
 // table, which a traits class names.
-#include "PinlessFilter.h"
-#include "ServerLock.h"
-#include "SimDevice.h"
-#include "VendorBinding.h"
+#include "sim/PinlessFilter.h"
+#include "sim/ServerLock.h"
+#include "sim/SimDevice.h"
+#include "sim/VendorBinding.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // The About box's lines at their limits; what the box shows of a device's usual texts is
 // the end-to-end tests'.
-#include "AboutLines.h"
+#include "app/AboutLines.h"
 
 #include <gtest/gtest.h>
 

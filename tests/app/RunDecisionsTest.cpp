@@ -1,6 +1,6 @@
 // The run's decisions as tables: the version shown for a flash read, the version gate and
 // the verdict. The texts are written out here, apart from the product's constants.
-#include "RunDecisions.h"
+#include "app/RunDecisions.h"
 
 #include <gtest/gtest.h>
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <utility>
 
-#include "ShownTexts.h"
-#include "ClassFactory.h"
-#include "DialogRunner.h"
-#include "FakeFilters.h"
-#include "GraphDeviceLink.h"
-#include "IconPlacement.h"
-#include "UpdaterIdentity.h"
-#include "WaitUntil.h"
+#include "app/IconPlacement.h"
 #include "app/resource.h"
+#include "app/UpdaterIdentity.h"
+#include "device/GraphDeviceLink.h"
+#include "sim/ClassFactory.h"
+#include "tests/support/DialogRunner.h"
+#include "tests/support/FakeFilters.h"
+#include "tests/support/ShownTexts.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 

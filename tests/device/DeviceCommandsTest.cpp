@@ -1,10 +1,10 @@
 // The numbered commands and their result rules, on a link over fake vendor filters.
-#include "DeviceTest.h"
+#include "tests/device/DeviceTest.h"
 
 #include <cstring>
 #include <string>
 
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 namespace {
 

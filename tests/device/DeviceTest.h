@@ -6,8 +6,8 @@
 #include <iterator>
 #include <memory>
 
-#include "FakeFilters.h"
-#include "GraphDeviceLink.h"
+#include "device/GraphDeviceLink.h"
+#include "tests/support/FakeFilters.h"
 
 // Each role's identifiers and graph name as the maker writes them, by role. The program,
 // the fakes and the simulator all share the product's table, so only this text catches

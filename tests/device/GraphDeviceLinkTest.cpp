@@ -1,8 +1,8 @@
 // Opening, closing and reopening a link over fake vendor filters in a real graph, and the
 // vendor's identifiers and graph names it opens them by.
-#include "DeviceTest.h"
+#include "tests/device/DeviceTest.h"
 
-#include "DeviceCommands.h"
+#include "device/DeviceCommands.h"
 
 namespace {
 

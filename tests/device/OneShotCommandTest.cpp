@@ -1,9 +1,9 @@
 // The dialog thread's one-shot convention: a held link is used and kept, otherwise a
 // link lives for the one command.
-#include "DeviceTest.h"
+#include "tests/device/DeviceTest.h"
 
-#include "DeviceCommands.h"
-#include "OneShotCommand.h"
+#include "device/DeviceCommands.h"
+#include "device/OneShotCommand.h"
 
 namespace {
 

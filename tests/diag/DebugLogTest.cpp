@@ -1,4 +1,4 @@
-#include "DebugLog.h"
+#include "diag/DebugLog.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "FirmwareFiles.h"
-#include "RunLog.h"
-#include "ScratchFolder.h"
+#include "diag/RunLog.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 

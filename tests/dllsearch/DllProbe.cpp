@@ -1,5 +1,5 @@
 // dllprobe.dll: a class object that reports which helper DLLs it was given.
-#include "DllProbe.h"
+#include "tests/dllsearch/DllProbe.h"
 
 // From zrchelper.dll and zrcbeside.dll, which the loader finds when COM loads this DLL.
 extern "C" __declspec(dllimport) int HelperMark();

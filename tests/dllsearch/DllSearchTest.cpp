@@ -3,16 +3,16 @@
 // by its whole path, or by bare name with its DLLs in the system folder. Its first helper
 // and the DLL it loads later lie only in a PATH folder; copies of both are planted in the
 // current folder.
-#include "DllSearch.h"
+#include "app/DllSearch.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "DllProbe.h"
-#include "Programs.h"
-#include "ScratchFolder.h"
+#include "tests/dllsearch/DllProbe.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 

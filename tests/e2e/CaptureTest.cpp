@@ -1,9 +1,9 @@
 // The starts that the updater refuses: while the capture application runs, or another copy
 // of the updater. The device check's refusals are the app tests', the run's early stops the
 // update tests'.
-#include "UpdaterFixture.h"
+#include "tests/e2e/UpdaterFixture.h"
 
-#include "WaitUntil.h"
+#include "tests/support/WaitUntil.h"
 
 using uidriver::ChildProcess;
 using uidriver::UiWindow;

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "TestWindow_res.h"
+#include "tests/e2e/TestWindow_res.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "EscapedText.h"
-#include "Programs.h"
-#include "TestWindow_res.h"
-#include "UiWindow.h"
+#include "tests/e2e/TestWindow_res.h"
+#include "tests/support/Programs.h"
+#include "tools/uidriver/EscapedText.h"
+#include "tools/uidriver/UiWindow.h"
 
 using uidriver::CloseRequest;
 using uidriver::UiWindow;

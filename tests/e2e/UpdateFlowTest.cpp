@@ -1,8 +1,8 @@
 // Update runs that reach the flash: the verdicts, what the device keeps from one start to
 // the next, the About box, the keyboard alone, and closing held off while the flash runs.
-#include "UpdaterFixture.h"
+#include "tests/e2e/UpdaterFixture.h"
 
-#include "WaitUntil.h"
+#include "tests/support/WaitUntil.h"
 
 using uidriver::CloseRequest;
 using uidriver::UiWindow;

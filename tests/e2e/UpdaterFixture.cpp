@@ -1,6 +1,6 @@
-#include "UpdaterFixture.h"
+#include "tests/e2e/UpdaterFixture.h"
 
-#include "WaitUntil.h"
+#include "tests/support/WaitUntil.h"
 
 using uidriver::UiWindow;
 

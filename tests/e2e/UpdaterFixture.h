@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "FirmwareFiles.h"
-#include "Programs.h"
-#include "ScratchFolder.h"
-#include "ShownTexts.h"
-#include "SimDeviceState.h"
-#include "UiWindow.h"
-#include "UpdaterIdentity.h"
 #include "app/resource.h"
+#include "app/UpdaterIdentity.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ShownTexts.h"
+#include "tests/support/SimDeviceState.h"
+#include "tools/uidriver/UiWindow.h"
 
 class UpdaterFixture : public ::testing::Test {
 protected:

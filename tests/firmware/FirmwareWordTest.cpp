@@ -1,5 +1,5 @@
-#include "FirmwareWord.h"
-#include "StagingRecords.h"
+#include "firmware/FirmwareWord.h"
+#include "firmware/StagingRecords.h"
 
 #include <gtest/gtest.h>
 

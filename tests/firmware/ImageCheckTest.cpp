@@ -1,4 +1,4 @@
-#include "ImageCheck.h"
+#include "firmware/ImageCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "FirmwareFiles.h"
-#include "Programs.h"
-#include "ScratchFolder.h"
-#include "WaitUntil.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 

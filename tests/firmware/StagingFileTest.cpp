@@ -1,4 +1,4 @@
-#include "StagingFile.h"
+#include "firmware/StagingFile.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "FirmwareFiles.h"
-#include "Programs.h"
-#include "ScratchFolder.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
 

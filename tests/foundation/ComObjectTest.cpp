@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ComObject.h"
+#include "sim/ComObject.h"
 
 namespace {
 

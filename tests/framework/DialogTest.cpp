@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/Framework.h"
-#include "framework_res.h"
+#include "tests/framework/framework_res.h"
 
 #include <functional>
 #include <string>
@@ -127,6 +127,21 @@ TEST(DialogTest, MapDispatchesClicksTimersAndPrivateMessagesAndDefaultsTheRest) 
     EXPECT_EQ(1, theApp.m_appCommands);
     EXPECT_EQ(1, dialog.m_postNcDestroyCount);
     EXPECT_EQ(nullptr, dialog.m_hWnd);
+}
+
+// A control never attached is reported once, with the member called, and its calls do
+// nothing. A recording handler stands in for the suite's, which would fail the test.
+TEST(DialogTest, AControlNeverAttachedIsReportedOnceAndItsCallsDoNothing) {
+    static std::vector<std::string> reports;
+    const AfxPreconditionHandler suites =
+        AfxSetPreconditionHandler([](const char* call) { reports.push_back(call); });
+    CProgressCtrl progress;
+    CButton button;
+    EXPECT_EQ(0, progress.SetPos(40));
+    EXPECT_EQ(0, progress.GetPos());
+    EXPECT_FALSE(button.EnableWindow(FALSE));
+    AfxSetPreconditionHandler(suites);
+    EXPECT_EQ((std::vector<std::string>{"SendMessage", "EnableWindow"}), reports);
 }
 
 struct EndingCase {

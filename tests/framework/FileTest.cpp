@@ -2,8 +2,8 @@
 // and writes, and removal.
 #include <gtest/gtest.h>
 
-#include "framework/File.h"
-#include "ScratchFolder.h"
+#include "framework/platform/File.h"
+#include "tests/support/ScratchFolder.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // ended. The framework's entry point, run in a program of its own.
 #include <gtest/gtest.h>
 
-#include "Programs.h"
-#include "framework/Thread.h"
+#include "framework/platform/Thread.h"
+#include "tests/support/Programs.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "FirmwareImage.h"
+#include "tools/mkfirmware/FirmwareImage.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "DeviceCommands.h"
-#include "FirmwareFiles.h"
-#include "GraphDeviceLink.h"
-#include "ScratchFolder.h"
-#include "SimDeviceState.h"
+#include "device/DeviceCommands.h"
+#include "device/GraphDeviceLink.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/SimDeviceState.h"
 
 namespace {
 

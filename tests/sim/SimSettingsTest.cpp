@@ -1,8 +1,8 @@
 // Reading the simulated device's settings.
 #include <gtest/gtest.h>
 
-#include "ScratchFolder.h"
-#include "SimSettings.h"
+#include "sim/SimSettings.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "FirmwareFiles.h"
-#include "Programs.h"
-#include "ScratchFolder.h"
-#include "SimDeviceState.h"
-#include "SimFlash.h"
+#include "sim/SimFlash.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/SimDeviceState.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DialogRunner.h"
+#include "tests/support/DialogRunner.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "FakeAnnotations.h"
-#include "UiWindow.h"
-#include "UpdaterDlg.h"
+#include "app/UpdaterDlg.h"
+#include "tests/support/FakeAnnotations.h"
+#include "tools/uidriver/UiWindow.h"
 
 // The main dialog with its protected parts open to the tests.
 class TestUpdaterDlg : public CUpdaterDlg {

@@ -1,4 +1,4 @@
-#include "FakeAnnotations.h"
+#include "tests/support/FakeAnnotations.h"
 
 bool FakeAnnotations::Register() {
     return SUCCEEDED(CoRegisterClassObject(CLSID_AccPropServices, static_cast<IClassFactory*>(this),

@@ -1,12 +1,12 @@
-#include "FakeFilters.h"
+#include "tests/support/FakeFilters.h"
 
 #include <ocidl.h>
 
 #include <iterator>
 
-#include "ClassFactory.h"
-#include "PinlessFilter.h"
-#include "VendorBinding.h"
+#include "sim/ClassFactory.h"
+#include "sim/PinlessFilter.h"
+#include "sim/VendorBinding.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "VendorFilters.h"
+#include "device/VendorFilters.h"
 
 // What the fake filters of one role do. Out values are written only when the method's
 // status is a success, as the real filters do.

@@ -1,4 +1,4 @@
-#include "FirmwareFiles.h"
+#include "tests/support/FirmwareFiles.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

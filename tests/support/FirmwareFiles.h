@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FirmwareImage.h"
+#include "tools/mkfirmware/FirmwareImage.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

@@ -1,9 +1,9 @@
-#include "Programs.h"
+#include "tests/support/Programs.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "WaitUntil.h"
+#include "tests/support/WaitUntil.h"
 
 std::string BinProgram(const std::string& name) {
     char path[MAX_PATH] = {};

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "tools/uidriver/ChildProcess.h"
 
 // The full path of a program that lies beside the running test executable.
 std::string BinProgram(const std::string& name);

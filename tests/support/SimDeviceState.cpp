@@ -1,9 +1,9 @@
-#include "SimDeviceState.h"
+#include "tests/support/SimDeviceState.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "SimSettings.h"
+#include "sim/SimSettings.h"
 
 SimDeviceState::SimDeviceState(const std::string& folder) : m_folder(folder.begin(), folder.end()) {
     CreateDirectoryW(m_folder.c_str(), nullptr);

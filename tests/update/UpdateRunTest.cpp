@@ -10,16 +10,16 @@
 #include <thread>
 #include <vector>
 
-#include "ShownTexts.h"
-#include "DialogRunner.h"
-#include "FirmwareFiles.h"
-#include "ImageCheck.h"
-#include "ScratchFolder.h"
-#include "SimDeviceState.h"
-#include "UpdateThreadArgs.h"
-#include "UpdaterIdentity.h"
-#include "WaitUntil.h"
 #include "app/resource.h"
+#include "app/UpdaterIdentity.h"
+#include "app/UpdateThreadArgs.h"
+#include "firmware/ImageCheck.h"
+#include "tests/support/DialogRunner.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ShownTexts.h"
+#include "tests/support/SimDeviceState.h"
+#include "tests/support/WaitUntil.h"
 
 namespace {
 

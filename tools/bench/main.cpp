@@ -4,9 +4,9 @@
 // It also times the check that reads the new file back, right after each conversion as
 // the updater does, and, in memory, each record loop alone (with the digest it takes), to
 // show what the one chosen at run time gains, and the digest that the check takes alone.
-#include "FirmwareWord.h"
-#include "StagingFile.h"
-#include "StagingRecords.h"
+#include "firmware/FirmwareWord.h"
+#include "firmware/StagingFile.h"
+#include "firmware/StagingRecords.h"
 
 #include <windows.h>
 

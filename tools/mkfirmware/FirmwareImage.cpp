@@ -1,4 +1,4 @@
-#include "FirmwareImage.h"
+#include "tools/mkfirmware/FirmwareImage.h"
 
 #include <algorithm>
 

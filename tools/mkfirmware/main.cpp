@@ -1,6 +1,6 @@
 // mkfirmware: writes a firmware image for the updater, valid by default, or
 // deliberately wrong (length, version) for tests.
-#include "FirmwareImage.h"
+#include "tools/mkfirmware/FirmwareImage.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "tools/uidriver/ChildProcess.h"
 
 #include <vector>
 

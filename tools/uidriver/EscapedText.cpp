@@ -1,4 +1,4 @@
-#include "EscapedText.h"
+#include "tools/uidriver/EscapedText.h"
 
 namespace uidriver {
 

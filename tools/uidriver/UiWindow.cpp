@@ -1,4 +1,4 @@
-#include "UiWindow.h"
+#include "tools/uidriver/UiWindow.h"
 
 #include <commctrl.h>
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
-#include "EscapedText.h"
-#include "UiWindow.h"
+#include "tools/uidriver/ChildProcess.h"
+#include "tools/uidriver/EscapedText.h"
+#include "tools/uidriver/UiWindow.h"
 
 using uidriver::CloseRequest;
 using uidriver::Escape;

@@ -1,8 +1,8 @@
 // zrcsim: shows and changes the simulated ZRC-MT40 in its state folder (ZRCSIM_STATE,
 // else %LOCALAPPDATA%\ZrcSim): settings, faults, flash version, reset.
-#include "SimFlash.h"
-#include "SimSettings.h"
-#include "StateFolder.h"
+#include "sim/SimFlash.h"
+#include "sim/SimSettings.h"
+#include "sim/StateFolder.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // A small program built with the product's flags and its record loops, once clean and once
 // for each fault that scripts/check-pe.sh and scripts/check-hardening.sh must find
 // (see tests/release/CMakeLists.txt): the checks must pass it clean and fail each plant.
-#include "StagingRecords.h"
+#include "firmware/StagingRecords.h"
 
 #include <windows.h>
 #ifdef ZRC_PLANT_IMPORT

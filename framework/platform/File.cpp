@@ -1,4 +1,4 @@
-#include "File.h"
+#include "framework/platform/File.h"
 
 CFileException::CFileException(DWORD osError, const char* fileName)
     : m_lOsError(osError), m_strFileName(fileName ? fileName : "") {}

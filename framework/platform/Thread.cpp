@@ -1,4 +1,4 @@
-#include "Thread.h"
+#include "framework/platform/Thread.h"
 
 #include <process.h>
 
