@@ -1,17 +1,13 @@
 #pragma once
 // Conversion of the firmware image into the staging file that the device's flash
 // operation reads: each descrambled image word becomes a four-byte record.
+#include "device/FlashUpdateArgs.h"
 #include "framework/File.h"
 #include "StagingRecords.h"
-
-#include <cstddef>
 
 inline constexpr ULONGLONG FIRMWARE_IMAGE_LENGTH = 0x200000;
 inline constexpr ULONGLONG STAGING_FILE_LENGTH = 0x400000;
 inline constexpr char STAGING_FILE_PATH[] = ".\\update_temp.bin";
-// The length of the program's path buffers, terminator included: the image's and the
-// staging file's, and the staging path the flash worker hands to the device.
-inline constexpr std::size_t PATH_BUFFER_LENGTH = 260;
 
 // Copies STAGING_FILE_PATH into stagingPath and writes the staging file there: record i
 // holds image word i descrambled, as low byte, 0xFF, high byte, 0xFF. Only the first
