@@ -123,7 +123,7 @@ BOOL CUpdaterDlg::OnInitDialog() {
     // Without COM the graph manager cannot be created, the open gives 0 and the user is
     // told the device cannot be reached. Only a successful call is balanced at the end.
     m_bComInitialized = SUCCEEDED(CoInitialize(nullptr));
-    m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
+    m_runLog.Begin(RUN_LOG_PATH, "ZrcUpdater " ZRC_VERSION_TEXT);
     m_runLog.Note("DLL search: %s", DllSearchReport());
     // The controls whose text alone does not say what they are; the status log is
     // announced as it changes, the versions named again whenever they change.

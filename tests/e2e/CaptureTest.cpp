@@ -101,7 +101,7 @@ TEST_F(CaptureTest, ANameTakenByAnotherKindOfObjectStopsAStart) {
     HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "VELMORA_DIALOG_MUTEX");
     ASSERT_NE(squatter, nullptr);
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_EQ(FileSize(m_folder.File("ZrcUpdater.log")), -1);
+    EXPECT_EQ(FileSize(m_folder.File(files::kRunLog)), -1);
     CloseHandle(squatter);
 }
 

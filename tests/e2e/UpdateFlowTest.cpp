@@ -132,7 +132,7 @@ TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
 // the verdict, with the window on screen and answering; then the program ends by itself.
 // Here the run log cannot be written (a folder has its name), which changes nothing.
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict) {
-    ASSERT_TRUE(CreateDirectoryA(m_folder.File("ZrcUpdater.log").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(m_folder.File(files::kRunLog).c_str(), nullptr));
     m_device.Set({{"flash_ms", "5000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));

@@ -32,11 +32,11 @@ void UpdaterFixture::ExitUpdater(const UiWindow& window) {
 }
 
 bool UpdaterFixture::StagingFileExists() const {
-    return FileSize(m_folder.File("update_temp.bin")) >= 0;
+    return FileSize(m_folder.File(files::kStaging)) >= 0;
 }
 
 void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts) const {
-    const Bytes bytes = ReadBytes(m_folder.File("ZrcUpdater.log"));
+    const Bytes bytes = ReadBytes(m_folder.File(files::kRunLog));
     const std::string log(bytes.begin(), bytes.end());
     for (const std::string& part : parts)
         EXPECT_NE(std::string::npos, log.find(part)) << part << "\n" << log;

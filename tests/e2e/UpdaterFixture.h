@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FileNames.h"
 #include "FirmwareFiles.h"
 #include "Programs.h"
 #include "ScratchFolder.h"
@@ -47,6 +48,6 @@ protected:
     uidriver::ChildProcess* m_updater = nullptr; // the one StartShowing started last
 
 private:
-    const std::string m_imagePath = m_folder.File("zrcup0214.bin");
+    const std::string m_imagePath = m_folder.File(files::kImage);
     Bytes m_image;
 };

@@ -12,6 +12,7 @@
 
 #include "ShownTexts.h"
 #include "DialogRunner.h"
+#include "FileNames.h"
 #include "FirmwareFiles.h"
 #include "ImageCheck.h"
 #include "ScratchFolder.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-const char kImage[] = "zrcup0214.bin";
-const char kStaging[] = ".\\update_temp.bin";
 constexpr long long kStagingSize = 0x400000;
 constexpr DWORD kRunTimeoutMs = 20000;
 
@@ -39,12 +38,13 @@ protected:
             g_pImageFile = new CFile;
         g_updateWorkerReport.finished = false;
         m_device.Set({{"flash_ms", "200"}, {"read_ms", "0"}});
-        m_image = WriteTestImage(kImage);
+        m_image = WriteTestImage(files::kImage);
     }
     // The image is never changed, and no link to the device is made while another one
     // still holds it.
     void TearDown() override {
-        EXPECT_TRUE(m_image.empty() ? FileSize(kImage) == -1 : ReadBytes(kImage) == m_image);
+        EXPECT_TRUE(m_image.empty() ? FileSize(files::kImage) == -1
+                                    : ReadBytes(files::kImage) == m_image);
         EXPECT_EQ(m_device.Get("source_overlaps"), "0");
     }
 
@@ -63,7 +63,7 @@ protected:
     }
 
     static std::string RunLog() {
-        const Bytes bytes = ReadBytes("ZrcUpdater.log");
+        const Bytes bytes = ReadBytes(files::kRunLog);
         return std::string(bytes.begin(), bytes.end());
     }
 
@@ -126,8 +126,8 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     const RunEndCase& c = GetParam();
     HANDLE held = INVALID_HANDLE_VALUE;
     if (c.stagingHeldOpen)
-        held = CreateFileA(kStaging, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        held = CreateFileA(files::kStagingPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DialogOptions options;
     options.loseDoneMessages = c.loseDoneMessages;
     DialogRunner dialog(options);
@@ -135,10 +135,10 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     if (c.setting)
         m_device.Set({{c.setting, "1"}});
     if (c.image == 0) {
-        ASSERT_TRUE(DeleteFileA(kImage));
+        ASSERT_TRUE(DeleteFileA(files::kImage));
         m_image.clear();
     } else if (c.image != 0x0214) {
-        m_image = WriteTestImage(kImage, c.image);
+        m_image = WriteTestImage(files::kImage, c.image);
     }
 
     dialog.Click(IDC_UPDATE);
@@ -149,7 +149,7 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     EXPECT_EQ(dialog.ProgressPos(), 0);
     ExpectFinishedButtons(dialog);
     EXPECT_THAT(RunLog(), testing::HasSubstr(c.logged));
-    EXPECT_EQ(FileSize(kStaging), c.staging);
+    EXPECT_EQ(FileSize(files::kStagingPath), c.staging);
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
 }
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
 // delete, which leaves the verdict as it is, and the file as the device got it. The run
 // log's name is a hard link to the image, which the log replaces rather than writes into.
 TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
-    ASSERT_TRUE(CreateHardLinkA("ZrcUpdater.log", kImage, nullptr));
+    ASSERT_TRUE(CreateHardLinkA(files::kRunLog, files::kImage, nullptr));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     m_device.Set({{"flash_ms", "3000"}, {"release_ms", "500"}});
@@ -193,8 +193,9 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     {
         ForgedDoneStream forged(dialog.Window());
         ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
-        HANDLE held = CreateFileA(kStaging, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE held =
+            CreateFileA(files::kStagingPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         for (int tick = 0; tick < 110; ++tick)
             PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
@@ -206,7 +207,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status), ReadBack(shown::kUpdateOk));
     // The device got the staging file's path and the dialog's own window.
     EXPECT_EQ(m_device.Get("flash_count"), "1");
-    EXPECT_EQ(m_device.Get("last_flash_path"), kStaging);
+    EXPECT_EQ(m_device.Get("last_flash_path"), files::kStagingPath);
     char window[32];
     snprintf(window, sizeof window, "0x%08lx",
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
@@ -226,7 +227,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Call(
         [](TestUpdaterDlg& dlg) { EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_PROGRESS)); });
     EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(m_image));
+    EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(m_image));
     EXPECT_THAT(RunLog(), testing::StartsWith("=== "));
 }
 // What any program can post (done messages, device-check ticks, clicks on buttons disabled
@@ -236,7 +237,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
 // record is all it holds now.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
-    WriteBytes("ZrcUpdater.log", Bytes(3 << 20, 'x'));
+    WriteBytes(files::kRunLog, Bytes(3 << 20, 'x'));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
@@ -256,7 +257,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     ForgedDoneStream forged(dialog.Window());
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDC_ABOUT, IDOK}));
     EXPECT_EQ(dialog.ItemText(IDC_STATUS), shown::kUpdatingFlash);
-    EXPECT_EQ(FileSize(kStaging), kStagingSize);
+    EXPECT_EQ(FileSize(files::kStagingPath), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
     EXPECT_EQ(dialog.ThreadWindow(shown::kAboutTitle.c_str()), nullptr);
@@ -281,7 +282,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(m_device.Get("flash_count"), "1");
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0211");
     ExpectFinishedButtons(dialog);
-    EXPECT_EQ(FileSize(kStaging), -1);
+    EXPECT_EQ(FileSize(files::kStagingPath), -1);
     EXPECT_THAT(RunLog(), testing::AllOf(testing::StartsWith("=== "),
                                          testing::HasSubstr("command 49: 0 after"),
                                          testing::SizeIs(testing::Lt(4096))));
