@@ -100,7 +100,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ExitUpdater(window);
     // The runs are on record for the maker's support.
     ExpectRunLogHolds(
-        {"ZrcUpdater 2.1.4", "Windows ", "DLL search: current folder not searched: yes",
+        {"ZrcUpdater " ZRC_PROJECT_VERSION, "Windows ", "DLL search: current folder not searched: yes",
          "filters: Source \"abcdefghij\"", "flash version word 0xffff0211, shown as 0211",
          "2097152 bytes, version \"0214\", accepted", "command 49: 1 after",
          "flash version word 0xffff0214, shown as 0214", "Update OK.",
