@@ -16,13 +16,12 @@
 #include "FakeFilters.h"
 #include "GraphDeviceLink.h"
 #include "IconPlacement.h"
+#include "Timeouts.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
 #include "app/resource.h"
 
 namespace {
-
-constexpr DWORD kWaitMs = 10000;
 
 HRESULT RefuseToCreate(REFIID, void** ppv) {
     *ppv = nullptr;

@@ -21,14 +21,14 @@ void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
             window = UiWindow::Find(kMainWindowTitle, m_updater->Id());
             return window.Exists() || !m_updater->IsRunning();
         },
-        kWaitMs);
+        kProgramWaitMs);
     ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kProgramWaitMs));
 }
 
 void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     EXPECT_TRUE(window.Click(IDOK));
-    EXPECT_TRUE(m_updater->WaitForExit(kWaitMs));
+    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
 }
 
 bool UpdaterFixture::StagingFileExists() const {

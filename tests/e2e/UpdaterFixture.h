@@ -15,6 +15,7 @@
 #include "ScratchFolder.h"
 #include "ShownTexts.h"
 #include "SimDeviceState.h"
+#include "Timeouts.h"
 #include "UiWindow.h"
 #include "UpdaterIdentity.h"
 #include "app/resource.h"
@@ -38,8 +39,6 @@ protected:
     // The status text, the current version and the three buttons together.
     void ExpectScreen(const uidriver::UiWindow& window, const std::string& status,
                       const std::string& currentVersion, bool update, bool about, bool exit);
-
-    static const DWORD kWaitMs = 60000; // start-up, check or short flash under a busy Wine
 
     ScratchFolder m_folder;
     // Settings written before the program reads them, and what it recorded of flashes.

@@ -10,6 +10,7 @@
 #include "FirmwareFiles.h"
 #include "Programs.h"
 #include "ScratchFolder.h"
+#include "Timeouts.h"
 #include "WaitUntil.h"
 
 namespace {
@@ -162,7 +163,7 @@ TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
         EXPECT_EQ(ImageVerdict::Accepted, Prepare());
         EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
     }
-    EXPECT_TRUE(WaitUntil([] { return FileSize(files::kOldStagingPath) == -1; }, 10000));
+    EXPECT_TRUE(WaitUntil([] { return FileSize(files::kOldStagingPath) == -1; }, kWaitMs));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -18,6 +18,7 @@
 #include "ScratchFolder.h"
 #include "SimDeviceState.h"
 #include "UpdateThreadArgs.h"
+#include "Timeouts.h"
 #include "UpdaterIdentity.h"
 #include "WaitUntil.h"
 #include "app/resource.h"
@@ -25,7 +26,6 @@
 namespace {
 
 constexpr long long kStagingSize = 0x400000;
-constexpr DWORD kRunTimeoutMs = 20000;
 
 using Log = std::vector<std::string>;
 
@@ -52,7 +52,7 @@ protected:
     // tests time it), and waits for it to let the update go ahead.
     void OpenReady(DialogRunner& dialog) {
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
-        ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, 10000)) << dialog.ItemText(IDC_STATUS);
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, kWaitMs)) << dialog.ItemText(IDC_STATUS);
     }
 
     // After every outcome Update stays disabled and About and Exit can be used.
@@ -142,7 +142,7 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     }
 
     dialog.Click(IDC_UPDATE);
-    EXPECT_TRUE(dialog.WaitForStatus(c.log.back(), kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
+    EXPECT_TRUE(dialog.WaitForStatus(c.log.back(), kLongWaitMs)) << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status), c.log);
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), c.version);
     EXPECT_EQ(m_device.Get("flash_count"), c.flashes);
@@ -192,15 +192,15 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Click(IDC_UPDATE);
     {
         ForgedDoneStream forged(dialog.Window());
-        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kLongWaitMs));
         HANDLE held =
             CreateFileA(files::kStagingPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         for (int tick = 0; tick < 110; ++tick)
             PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
-        EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
-        EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs))
+        EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, kShortWaitMs));
+        EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kLongWaitMs))
             << dialog.ItemText(IDC_STATUS);
         CloseHandle(held);
     }
@@ -246,7 +246,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 
     dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kLongWaitMs));
     // A device-check tick and clicks; Exit only during the run, after it Exit may close.
     auto forge = [&](std::initializer_list<int> buttons) {
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
@@ -270,10 +270,10 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     // Held until the worker has finished, the dialog finds forged messages claiming success
     // queued ahead of the worker's own.
     dialog.Call([](TestUpdaterDlg&) {
-        EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kRunTimeoutMs));
+        EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kLongWaitMs));
     });
 
-    ASSERT_TRUE(dialog.WaitForStatus(shown::kFlashFailed, kRunTimeoutMs))
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kFlashFailed, kLongWaitMs))
         << dialog.ItemText(IDC_STATUS);
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE}));
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status),
