@@ -15,7 +15,7 @@ using UpdateFlowTest = UpdaterFixture;
 LRESULT QueryEndSession(const UiWindow& window) {
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
-                        10000, &answer);
+                        kWaitMs, &answer);
     return static_cast<LRESULT>(answer);
 }
 
