@@ -25,13 +25,13 @@ const char* ImageVerdictText(ImageVerdict verdict) {
     case ImageVerdict::NotOpened:
         return "not opened";
     case ImageVerdict::StagingFailed:
-        return "staging file update_temp.bin not made or not as written";
+        return "staging file " ZRC_STAGING_FILE_NAME " not made or not as written";
     case ImageVerdict::Refused:
         return "refused";
     case ImageVerdict::Accepted:
         break;
     }
-    return "accepted, staging file update_temp.bin checked";
+    return "accepted, staging file " ZRC_STAGING_FILE_NAME " checked";
 }
 
 } // namespace

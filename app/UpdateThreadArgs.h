@@ -1,27 +1,13 @@
 // What the Update handler hands to the flash worker thread, and what the worker hands
-// on, by address, to the Source filter's flash operation. The filter reads the block
-// by byte offsets, so its layout is fixed: the staging path, then the dialog's handle.
+// on, by address, to the Source filter's flash operation (device/FlashUpdateArgs.h), and
+// what the worker reports back.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
-#include <cstddef>
 
-#include "firmware/StagingFile.h"
-
-// Keeps the handle at offset 260 in the 64-bit build too, so both builds hand the
-// filter the same leading fields.
-#pragma pack(push, 4)
-struct UpdateThreadArgs {
-    char szStagingPath[PATH_BUFFER_LENGTH]; // NUL-terminated path of the staging file
-    HWND hNotifyWnd;                        // the dialog that receives WM_UPDATE_DONE
-};
-#pragma pack(pop)
-
-static_assert(offsetof(UpdateThreadArgs, hNotifyWnd) == 260, "handle follows the path");
-static_assert(sizeof(void*) != 4 || sizeof(UpdateThreadArgs) == 264,
-              "the 32-bit block is 264 bytes");
+#include "device/FlashUpdateArgs.h"
 
 // The one block of the program: written by the dialog thread before the worker starts,
 // only read afterwards.

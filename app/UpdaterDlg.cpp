@@ -101,7 +101,7 @@ void CUpdaterDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CUpdaterDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     // Begun first, so that it notes even the first call on a control never attached.
-    m_runLog.Begin(".\\ZrcUpdater.log", "ZrcUpdater " ZRC_VERSION_TEXT);
+    m_runLog.Begin(RUN_LOG_PATH, "ZrcUpdater " ZRC_VERSION_TEXT);
 
     m_progress.SetPos(0);
     m_progress.SetStep(1);

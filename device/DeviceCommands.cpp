@@ -99,7 +99,7 @@ int RunSourceCommand(IBaseFilter* pFilter, int nCode, void* pArg) {
             return 0;
         return methods->SetSourceByte(pSource, *static_cast<BYTE*>(pArg)) == kVendorRefused ? 0 : 1;
     case CMD_FLASH_UPDATE:
-        return FAILED(methods->FlashUpdate(pSource, pArg)) ? 0 : 1;
+        return FAILED(methods->FlashUpdate(pSource, static_cast<UpdateThreadArgs*>(pArg))) ? 0 : 1;
     case CMD_READ_FLASH_VERSION:
         return FAILED(methods->ReadFlashWord(pSource, FLASH_VERSION_ADDRESS,
                                              static_cast<DWORD*>(pArg)))

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 
+#include "device/FlashUpdateArgs.h"
+
 // A vendor method the updater never calls; it only keeps the later slots in place.
 using VendorSlot = void*;
 
@@ -38,7 +40,7 @@ struct ISourcePrivateVtbl {
     /* 58-65 */ VendorSlot unusedSlots58To65[8];
     /* 66 */ HRESULT(STDMETHODCALLTYPE* GetVersionString)(ISourcePrivate*, char** text);
     /* 67-89 */ VendorSlot unusedSlots67To89[23];
-    /* 90 */ HRESULT(STDMETHODCALLTYPE* FlashUpdate)(ISourcePrivate*, void* updateArgs);
+    /* 90 */ HRESULT(STDMETHODCALLTYPE* FlashUpdate)(ISourcePrivate*, UpdateThreadArgs* updateArgs);
     /* 91-93 */ VendorSlot unusedSlots91To93[3];
     /* 94 */ HRESULT(STDMETHODCALLTYPE* ReadFlashWord)(ISourcePrivate*, DWORD address,
                                                        DWORD* value);

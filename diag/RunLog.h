@@ -13,6 +13,9 @@
 // is not written this run, and the old one stays as it was; no failure changes the run.
 #include <windows.h>
 
+// The program's run log, in the folder it runs from.
+inline constexpr char RUN_LOG_PATH[] = ".\\ZrcUpdater.log";
+
 class CRunLog {
 public:
     // What the older records may keep of the file when a run begins, leaving room for

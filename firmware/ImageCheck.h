@@ -23,9 +23,9 @@ struct ImageFacts {
     char version[5] = {};
 };
 
-// Copies ".\zrcup0214.bin" into firmwarePath and opens the image through g_pImageFile,
-// alone, waiting up to about two seconds while another program holds it (see HeldFile.h);
-// writes the staging file and ".\update_temp.bin" into stagingPath; reads the image's
+// Copies ".\" ZRC_FIRMWARE_IMAGE (ShippedFirmware.h) into firmwarePath and opens the image through
+// g_pImageFile, alone, waiting up to about two seconds while another program holds it (see
+// HeldFile.h); writes the staging file and STAGING_FILE_PATH into stagingPath; reads the image's
 // trailer, closes and destroys g_pImageFile (also after a failed open) and judges the
 // image: accepted only when its version text equals expectedVersion exactly
 // (case-sensitive), it is exactly 0x200000 bytes long, and the staging file then reads

@@ -48,13 +48,15 @@ bool WriteRecords(CFile& image, CFile& staging, StagingDigest& written) {
 // delete sharing would keep its name until that program closes it, and the new file could
 // not be created; a rename frees the name at once. False when the name stays taken: by a
 // folder, or by a file held without delete sharing for longer than RetryWhileHeld waits.
+constexpr char kOldFileSuffix[] = ".old";
+
 bool FreeStagingName(const char* stagingPath) {
     const DWORD attributes = ::GetFileAttributesA(stagingPath);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;
     }
     char oldPath[PATH_BUFFER_LENGTH];
-    std::snprintf(oldPath, sizeof oldPath, "%s.old", stagingPath);
+    std::snprintf(oldPath, sizeof oldPath, "%s%s", stagingPath, kOldFileSuffix);
     const DWORD renamed = RetryWhileHeld([stagingPath, &oldPath] {
         // What an earlier run left at the old name goes first. If it cannot (another
         // program still holds it), the rename cannot replace it either, and says so; with

@@ -1,17 +1,16 @@
 #pragma once
 // Conversion of the firmware image into the staging file that the device's flash
 // operation reads: each descrambled image word becomes a four-byte record.
+#include "device/FlashUpdateArgs.h"
 #include "firmware/StagingRecords.h"
 #include "framework/platform/File.h"
 
-#include <cstddef>
-
 inline constexpr ULONGLONG FIRMWARE_IMAGE_LENGTH = 0x200000;
 inline constexpr ULONGLONG STAGING_FILE_LENGTH = 0x400000;
-inline constexpr char STAGING_FILE_PATH[] = ".\\update_temp.bin";
-// The length of the program's path buffers, terminator included: the image's and the
-// staging file's, and the staging path the flash worker hands to the device.
-inline constexpr std::size_t PATH_BUFFER_LENGTH = 260;
+// The staging file's name, a macro so that the run log's words are composed from it, and
+// its path in the folder the program runs from.
+#define ZRC_STAGING_FILE_NAME "update_temp.bin"
+inline constexpr char STAGING_FILE_PATH[] = ".\\" ZRC_STAGING_FILE_NAME;
 
 // Copies STAGING_FILE_PATH into stagingPath and writes the staging file there: record i
 // holds image word i descrambled, as low byte, 0xFF, high byte, 0xFF. Only the first

@@ -22,7 +22,8 @@ done
 # as the user sees them (written out here, apart from the headers).
 . "$root/scripts/identity.sh"
 for expected in 'kMainWindowTitle=TAVO ZRC-MT40 Updater v0214' \
-    'kRunEndNotReady=USB Device is Not Ready!!\r\n' 'kNewVersion=0214'; do
+    'kRunEndNotReady=USB Device is Not Ready!!\r\n' 'kNewVersion=0214' \
+    'kStatusUpdatingFlash=Updating Flash... ' 'ZRC_STAGING_FILE_NAME=update_temp.bin'; do
     if [ "$(zrc_text "${expected%%=*}")" != "${expected#*=}" ]; then
         echo "identity.sh reads ${expected%%=*} as \"$(zrc_text "${expected%%=*}")\"" >&2
         missing=1

@@ -13,6 +13,7 @@ ZRC_DEMO_FLASH_MS=${ZRC_DEMO_FLASH_MS:-15000}
 . "$(dirname "${BASH_SOURCE[0]}")/identity.sh"
 ZRC_MAIN_TITLE=$(zrc_text kMainWindowTitle)
 ZRC_ABOUT_TITLE=$(zrc_text ZRC_ABOUT_TITLE)
+ZRC_UPDATING_FLASH=$(zrc_text kStatusUpdatingFlash)
 ID_STATUS=$(zrc_id IDC_STATUS)
 ID_PROGRESS=$(zrc_id IDC_PROGRESS)
 ID_UPDATE=$(zrc_id IDC_UPDATE)
@@ -23,7 +24,7 @@ ID_NEW_VERSION=$(zrc_id IDC_NEW_VERSION)
 DEVICE_CHECK_ENDS=("$(zrc_text kStatusReady)" "$(zrc_text kStatusVersionError)"
     "$(zrc_text kStatusDeviceCheck)\r\n$(zrc_text kRunEndNotReady)")
 RUN_ENDS=("$(zrc_text kRunEndUpdateOk)" "$(zrc_text kRunEndUpdateNg)"
-    "$(zrc_text kStatusUpdatingFlash)$(zrc_text kStatusDone)$(zrc_text kRunEndUpdateNg)"
+    "$ZRC_UPDATING_FLASH$(zrc_text kStatusDone)$(zrc_text kRunEndUpdateNg)"
     "$(zrc_text kRunEndNotReady)" "$(zrc_text kRunEndFileAccessError)"
     "$(zrc_text kRunEndFileVersionError)" "$(zrc_text kRunEndNotStarted)")
 ZRC_DEMO_DESKTOP=ZrcDemo
@@ -40,7 +41,7 @@ zrc_prepare_demo() {
     DEMO_DIR=$PRODUCT_DIR/demo
     DEMO_WORK=$DEMO_DIR/work
     mkdir -p "$DEMO_WORK" "$DEMO_DIR/device"
-    rm -f "$DEMO_DIR"/*.png "$DEMO_WORK/update_temp.bin"
+    rm -f "$DEMO_DIR"/*.png "$DEMO_WORK/$(zrc_text ZRC_STAGING_FILE_NAME)"
     export ZRCSIM_STATE
     ZRCSIM_STATE=$(zrc_winpath "$DEMO_DIR/device")
     "$ZRC_WINE" regsvr32 /s "$RUN_DIR/bin/zrcsim.dll"
@@ -92,14 +93,15 @@ zrc_watch_status() {
                 continue
             fi
             echo "  status: \"$line\""
-            if [ "$line" = 'Updating Flash... ' ]; then
+            if [ "$line" = "$ZRC_UPDATING_FLASH" ]; then
                 flash_start=$SECONDS
                 echo "  the flash is under way"
             fi
             zrc_shot "$(zrc_slug "$line")"
         elif [ $? -gt 128 ]; then
-            if [ "$flash_start" -gt 0 ] && [ "$demo_status" = 'Updating Flash... ' ]; then
-                # The bar moves with time alone: one step every 2 s, full after 200 s.
+            if [ "$flash_start" -gt 0 ] && [ "$demo_status" = "$ZRC_UPDATING_FLASH" ]; then
+                # The bar moves with time alone, one step every kProgressPeriodMs
+                # (UpdaterIdentity.h).
                 local progress
                 progress=$(zrc_driver progress "$ZRC_MAIN_TITLE" "$ID_PROGRESS" 2>/dev/null) || progress=
                 # 0 after the flash: the completion has already reset the bar.

@@ -7,4 +7,8 @@ set -eu
 zrc_build
 zrc_start_display
 zrc_start_wine
-ctest --test-dir "$RUN_DIR" --output-on-failure -j 2 --timeout 600 "$@"
+# The parallel jobs and each test's time limit are the test preset's (CMakePresets.json).
+read -r jobs timeout < <(python3 -c 'import json, sys
+preset = next(p for p in json.load(sys.stdin)["testPresets"] if p["name"] == "default")
+print(preset["execution"]["jobs"], preset["execution"]["timeout"])' <"$ZRC_ROOT/CMakePresets.json")
+ctest --test-dir "$RUN_DIR" --output-on-failure -j "$jobs" --timeout "$timeout" "$@"

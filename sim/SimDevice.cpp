@@ -12,10 +12,6 @@ namespace {
 constexpr DWORD kProgramSteps = 32;
 constexpr DWORD kStepSize = SimFlash::kSize / kProgramSteps;
 
-// Where the flash operation's block keeps the staging path and the window handle.
-constexpr std::size_t kPathField = 260;
-constexpr std::size_t kWindowOffset = 260;
-
 const HRESULT kDeviceGone = HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
 
 } // namespace
@@ -61,19 +57,18 @@ void SimDevice::RecordSourceOverlap() {
     m_settings.Save();
 }
 
-HRESULT SimDevice::FlashUpdate(const void* updateArgs) {
+HRESULT SimDevice::FlashUpdate(const UpdateThreadArgs* updateArgs) {
     if (!updateArgs)
         return E_POINTER;
     if (!m_available)
         return kDeviceGone;
-    const char* block = static_cast<const char*>(updateArgs);
     // A path that fills its whole field has no terminator: refuse it rather than read on.
-    std::size_t length = strnlen(block, kPathField);
-    if (length == kPathField)
+    const std::size_t field = sizeof updateArgs->szStagingPath;
+    std::size_t length = strnlen(updateArgs->szStagingPath, field);
+    if (length == field)
         return E_INVALIDARG;
-    std::string path(block, length);
-    HWND window = nullptr;
-    std::memcpy(&window, block + kWindowOffset, sizeof(window));
+    std::string path(updateArgs->szStagingPath, length);
+    const HWND window = updateArgs->hNotifyWnd;
 
     m_settings.SetNumber("flash_count", m_settings.GetNumber("flash_count") + 1);
     m_settings.Set("last_flash_path", path);

@@ -2,6 +2,7 @@
 // The simulated ZRC-MT40 behind the three filters: answers, flash and faults. Each
 // object binds to the state folder current when it is made and reads the settings
 // then, so a change made by the tool or a test applies to the next operation.
+#include "device/FlashUpdateArgs.h"
 #include "sim/SimFlash.h"
 #include "sim/SimSettings.h"
 
@@ -36,10 +37,10 @@ public:
     // Counts a Source filter made while another one in the same process held the device.
     void RecordSourceOverlap();
 
-    // Programs the flash from the staging file named at the start of updateArgs and
-    // records the window handle at offset 260. Checks the whole file before the first
+    // Programs the flash from the staging file named in updateArgs and records the window
+    // handle. Checks the whole file before the first
     // byte of flash changes; blocks for the configured flash time.
-    HRESULT FlashUpdate(const void* updateArgs);
+    HRESULT FlashUpdate(const UpdateThreadArgs* updateArgs);
     // The four flash bytes at address, big-endian, after the configured read time.
     HRESULT ReadFlashWord(DWORD address, DWORD* value) const;
 

@@ -117,7 +117,7 @@ HRESULT SourceFilter::GetVersionString(ISourcePrivate* self, char** text) {
     });
 }
 
-HRESULT SourceFilter::FlashUpdate(ISourcePrivate*, void* updateArgs) {
+HRESULT SourceFilter::FlashUpdate(ISourcePrivate*, UpdateThreadArgs* updateArgs) {
     return NoThrow([&] { return SimDevice().FlashUpdate(updateArgs); });
 }
 

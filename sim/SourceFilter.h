@@ -26,7 +26,8 @@ private:
     static HRESULT STDMETHODCALLTYPE QuerySourceFlag(ISourcePrivate* self);
     static HRESULT STDMETHODCALLTYPE SetSourceByte(ISourcePrivate* self, BYTE value);
     static HRESULT STDMETHODCALLTYPE GetVersionString(ISourcePrivate* self, char** text);
-    static HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, void* updateArgs);
+    static HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self,
+                                                 UpdateThreadArgs* updateArgs);
     static HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address,
                                                    DWORD* value);
     static const ISourcePrivateVtbl* MethodTable();

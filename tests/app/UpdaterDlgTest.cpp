@@ -13,16 +13,22 @@
 #include "app/IconPlacement.h"
 #include "app/resource.h"
 #include "app/UpdaterIdentity.h"
+#include "app/UpdaterIdentity.h"
+#include "device/GraphDeviceLink.h"
 #include "device/GraphDeviceLink.h"
 #include "sim/ClassFactory.h"
+#include "sim/ClassFactory.h"
+#include "tests/support/DialogRunner.h"
 #include "tests/support/DialogRunner.h"
 #include "tests/support/FakeFilters.h"
+#include "tests/support/FakeFilters.h"
 #include "tests/support/ShownTexts.h"
+#include "tests/support/ShownTexts.h"
+#include "tests/support/Timeouts.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
-
-constexpr DWORD kWaitMs = 10000;
 
 HRESULT RefuseToCreate(REFIID, void** ppv) {
     *ppv = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileNames.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace fs = std::filesystem;
@@ -23,7 +24,7 @@ protected:
     }
 
     ScratchFolder m_folder;
-    std::string m_path = m_folder.File("DebugOut.LOG"); // the default log's name
+    std::string m_path = m_folder.File(files::kDebugLog); // the default log's name
 };
 
 // One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters.

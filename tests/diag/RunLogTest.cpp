@@ -10,6 +10,7 @@
 #include <string>
 
 #include "diag/RunLog.h"
+#include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -29,7 +30,7 @@ void RunOnce(const std::string& path) {
 
 TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     ScratchFolder folder;
-    const std::string path = folder.File("ZrcUpdater.log");
+    const std::string path = folder.File(files::kRunLog);
     {
         // 100 records of 1 KiB, numbered from the oldest.
         std::ofstream old(path, std::ios::binary);
@@ -57,46 +58,47 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
 // alone in a file of its own, and the other file as it was.
 TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
     ScratchFolder folder;
-    const std::string image = folder.File("zrcup0214.bin");
+    const std::string image = folder.File(files::kImage);
     const Bytes imageBytes = WriteTestImage(image);
-    ASSERT_TRUE(CreateHardLinkA(folder.File("ZrcUpdater.log").c_str(), image.c_str(), nullptr));
+    ASSERT_TRUE(CreateHardLinkA(folder.File(files::kRunLog).c_str(), image.c_str(), nullptr));
     const char* linked = std::getenv("ZRC_LINKED_LOG_FOLDER");
     ASSERT_NE(nullptr, linked) << "the symbolic links come from the ctest set-up";
     const std::string symbolic = std::string("Z:") + linked;
-    ASSERT_EQ("target\n", ReadText(symbolic + "\\ZrcUpdater.log")) << "no link: run by ctest";
+    ASSERT_EQ("target\n", ReadText(symbolic + "\\" + files::kRunLog)) << "no link: run by ctest";
     ScratchFolder garbage;
-    WriteBytes(garbage.File("ZrcUpdater.log"), Bytes(3 << 20, '\n'));
+    WriteBytes(garbage.File(files::kRunLog), Bytes(3 << 20, '\n'));
 
     for (const std::string& dir : {folder.Path(), symbolic, garbage.Path()}) {
-        RunOnce(dir + "\\ZrcUpdater.log");
-        const std::string content = ReadText(dir + "\\ZrcUpdater.log");
+        const std::string log = dir + "\\" + files::kRunLog;
+        RunOnce(log);
+        const std::string content = ReadText(log);
         EXPECT_EQ(0u, content.find("=== ")) << dir;
         EXPECT_EQ(2, std::count(content.begin(), content.end(), '\n')) << dir;
         EXPECT_EQ(content.size(), content.find("command 22: 1\r\n") + 15) << dir;
-        EXPECT_EQ(-1, FileSize(dir + "\\ZrcUpdater.log.new")) << dir;
+        EXPECT_EQ(-1, FileSize(dir + "\\" + files::kNewRunLog)) << dir;
     }
     EXPECT_TRUE(ReadBytes(image) == imageBytes);
-    EXPECT_EQ("target\n", ReadText(symbolic + "\\update_temp.bin"));
+    EXPECT_EQ("target\n", ReadText(symbolic + "\\" + files::kStaging));
 }
 
 // A log that cannot be replaced (a folder has its name) or whose new file's name is taken
 // (a hard link to the image) is not written, and nothing of the attempt stays.
 TEST(RunLogTest, ALogThatCannotBeMadeSafelyIsNotWritten) {
     ScratchFolder folder;
-    const std::string log = folder.File("ZrcUpdater.log");
+    const std::string log = folder.File(files::kRunLog);
     ASSERT_TRUE(CreateDirectoryA(log.c_str(), nullptr));
     RunOnce(log);
     EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(log.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(-1, FileSize(log + ".new"));
+    EXPECT_EQ(-1, FileSize(folder.File(files::kNewRunLog)));
 
     ASSERT_TRUE(RemoveDirectoryA(log.c_str()));
     WriteBytes(log, {'=', '=', '=', ' ', '\r', '\n'});
-    const Bytes image = WriteTestImage(folder.File("zrcup0214.bin"));
-    ASSERT_TRUE(
-        CreateHardLinkA((log + ".new").c_str(), folder.File("zrcup0214.bin").c_str(), nullptr));
+    const Bytes image = WriteTestImage(folder.File(files::kImage));
+    ASSERT_TRUE(CreateHardLinkA(folder.File(files::kNewRunLog).c_str(),
+                                folder.File(files::kImage).c_str(), nullptr));
     RunOnce(log);
     EXPECT_TRUE(ReadBytes(log) == Bytes({'=', '=', '=', ' ', '\r', '\n'}));
-    EXPECT_TRUE(ReadBytes(folder.File("zrcup0214.bin")) == image);
+    EXPECT_TRUE(ReadBytes(folder.File(files::kImage)) == image);
 }
 
 } // namespace

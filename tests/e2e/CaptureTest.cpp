@@ -21,7 +21,7 @@ protected:
                 showedWindow |= UiWindow::Find(kMainWindowTitle, process.Id()).Exists();
                 return process.WaitForExit(0);
             },
-            kWaitMs));
+            kProgramWaitMs));
         EXPECT_FALSE(showedWindow);
     }
     void ShowCapture(const std::string& title) {
@@ -32,7 +32,7 @@ protected:
     }
     HWND Show(const std::string& title) {
         const DWORD process = m_programs.Start("uidriver_testwin.exe", title).Id();
-        return UiWindow::WaitFor(title, kWaitMs, process).Handle();
+        return UiWindow::WaitFor(title, kProgramWaitMs, process).Handle();
     }
     // The stand-in lies above the window shown over it.
     bool CaptureOnTop() const {
@@ -57,7 +57,7 @@ protected:
 TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kProgramWaitMs));
 
     ShowWindowAsync(m_capture, SW_MAXIMIZE);
     // Maximized, the stand-in comes to the top, maybe only after it reports so.
@@ -66,23 +66,23 @@ TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
             CoverCapture();
             return IsZoomed(m_capture) && !CaptureOnTop();
         },
-        kWaitMs));
+        kProgramWaitMs));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return CaptureOnTop(); }, kProgramWaitMs));
     EXPECT_TRUE(IsZoomed(m_capture));
 
     CoverCapture();
     ShowWindowAsync(m_capture, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(m_capture) && !CaptureOnTop(); }, kProgramWaitMs));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kWaitMs));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(m_capture); }, kProgramWaitMs));
     EXPECT_TRUE(CaptureOnTop());
     EXPECT_EQ("0", m_device.Get("flash_count"));
 
     // Once it has gone the updater runs: the refused copies left no mutex behind, and a
     // longer title is not the capture application's.
     PostMessageA(m_capture, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kWaitMs));
+    ASSERT_TRUE(UiWindow::WaitGone(kCaptureWindowTitle, kProgramWaitMs));
     ASSERT_NO_FATAL_FAILURE(ShowCapture(std::string(kCaptureWindowTitle) + " - clip01.mpg"));
     UiWindow first;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, first));
@@ -101,7 +101,7 @@ TEST_F(CaptureTest, ANameTakenByAnotherKindOfObjectStopsAStart) {
     HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, "VELMORA_DIALOG_MUTEX");
     ASSERT_NE(squatter, nullptr);
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
-    EXPECT_EQ(FileSize(m_folder.File("ZrcUpdater.log")), -1);
+    EXPECT_EQ(FileSize(m_folder.File(files::kRunLog)), -1);
     CloseHandle(squatter);
 }
 

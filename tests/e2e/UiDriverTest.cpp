@@ -7,6 +7,7 @@
 
 #include "tests/e2e/TestWindow_res.h"
 #include "tests/support/Programs.h"
+#include "tests/support/Timeouts.h"
 #include "tools/uidriver/EscapedText.h"
 #include "tools/uidriver/UiWindow.h"
 
@@ -20,8 +21,8 @@ const char kTitle[] = "Driver Test Window";
 class UiDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_window =
-            UiWindow::WaitFor(kTitle, 20000, m_programs.Start("uidriver_testwin.exe", kTitle).Id());
+        m_window = UiWindow::WaitFor(kTitle, kLongWaitMs,
+                                     m_programs.Start("uidriver_testwin.exe", kTitle).Id());
         ASSERT_TRUE(m_window.Exists());
     }
 
@@ -44,17 +45,17 @@ TEST_F(UiDriverTest, ReadsAndWaitsWithoutWaitingOnAHeldProgram) {
     ASSERT_TRUE(m_window.Click(IDC_TEST_BLOCK));
     EXPECT_LT(GetTickCount() - before, 500u) << "a click must be posted, not sent";
     // Block is greyed out while the program is held.
-    ASSERT_TRUE(m_window.WaitForEnabled(IDC_TEST_BLOCK, false, 5000));
+    ASSERT_TRUE(m_window.WaitForEnabled(IDC_TEST_BLOCK, false, kShortWaitMs));
     EXPECT_TRUE(m_window.IsEnabled(IDOK));
     before = GetTickCount();
-    EXPECT_FALSE(m_window.WaitForText(IDC_TEST_LOG, "never shown", 300));
-    EXPECT_FALSE(m_window.WaitForEnabled(IDC_TEST_DISABLED, true, 300));
-    EXPECT_FALSE(UiWindow::WaitGone(kTitle, 300));
-    EXPECT_FALSE(UiWindow::WaitFor("No Such Window", 300).Exists());
+    EXPECT_FALSE(m_window.WaitForText(IDC_TEST_LOG, "never shown", kAbsentMs));
+    EXPECT_FALSE(m_window.WaitForEnabled(IDC_TEST_DISABLED, true, kAbsentMs));
+    EXPECT_FALSE(UiWindow::WaitGone(kTitle, kAbsentMs));
+    EXPECT_FALSE(UiWindow::WaitFor("No Such Window", kAbsentMs).Exists());
     const DWORD elapsed = GetTickCount() - before;
     EXPECT_GE(elapsed, 1150u);
     EXPECT_LT(elapsed, 5000u);
-    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", 10000));
+    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", kWaitMs));
 }
 
 // Each is refused and logged by the window.
@@ -70,7 +71,7 @@ TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(m_window.RequestClose(c.request));
-        EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, c.logged, 10000)) << c.logged;
+        EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, c.logged, kWaitMs)) << c.logged;
     }
     EXPECT_TRUE(m_window.Exists());
 }
@@ -83,19 +84,19 @@ TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
         std::string arguments;
         int code;
     } cases[] = {
-        {"wait-text " + title + log + "Idle.\\r\\n 10000", 0},
-        {"wait-text " + title + log + "Idle. 300", 1},
+        {"wait-text " + title + log + "Idle.\\r\\n " + std::to_string(kWaitMs), 0},
+        {"wait-text " + title + log + "Idle. " + std::to_string(kAbsentMs), 1},
         {"enabled " + title + disabled, 1},
         {"click " + title + disabled, 4},
         {"get \"No Such Window\"" + log, 3},
-        {"wait-text \"No Such Window\"" + log + "Idle. 300", 1},
+        {"wait-text \"No Such Window\"" + log + "Idle. " + std::to_string(kAbsentMs), 1},
         {"get " + title + " not-a-number", 2},
         {"close " + title + " sideways", 2},
         {"close " + title + " sysmenu", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.code, RunBeside("uidriver.exe", c.arguments)) << c.arguments;
-    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "refused 1: sysclose\r\n", 10000));
+    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "refused 1: sysclose\r\n", kWaitMs));
 }
 
 TEST(EscapedTextTest, TypedEscapesStandForControlCharacters) {

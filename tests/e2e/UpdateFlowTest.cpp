@@ -15,7 +15,7 @@ using UpdateFlowTest = UpdaterFixture;
 LRESULT QueryEndSession(const UiWindow& window) {
     DWORD_PTR answer = 0;
     SendMessageTimeoutA(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
-                        10000, &answer);
+                        kWaitMs, &answer);
     return static_cast<LRESULT>(answer);
 }
 
@@ -53,17 +53,17 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ExpectScreen(window, shown::kReady, "0211", true, true, true);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     // Home moves the log's caret to its start mid-flash; what follows still goes at the end.
     const HWND status = GetDlgItem(window.Handle(), IDC_STATUS);
     PostMessageA(status, WM_KEYDOWN, VK_HOME, 1);
-    ASSERT_TRUE(Handled(window, kWaitMs));
+    ASSERT_TRUE(Handled(window, kProgramWaitMs));
     DWORD_PTR selection = 1;
-    SendMessageTimeoutA(status, EM_GETSEL, 0, 0, SMTO_NORMAL, 10000, &selection);
+    SendMessageTimeoutA(status, EM_GETSEL, 0, 0, SMTO_NORMAL, kWaitMs, &selection);
     ASSERT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS)) << "the flash ended too soon";
     EXPECT_EQ(0, LOWORD(selection));
     ASSERT_TRUE(
-        window.WaitForText(IDC_STATUS, "Updating Flash... Done!\r\nUpdate NG.\r\n", kWaitMs))
+        window.WaitForText(IDC_STATUS, "Updating Flash... Done!\r\nUpdate NG.\r\n", kProgramWaitMs))
         << Text(window, IDC_STATUS);
     EXPECT_FALSE(StagingFileExists());
     ExitUpdater(window);
@@ -71,20 +71,20 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ExpectScreen(window, shown::kReady, "****", true, true, true);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kProgramWaitMs));
     ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
     EXPECT_EQ(0, window.ReadProgress(IDC_PROGRESS));
     EXPECT_FALSE(StagingFileExists());
     // With the verdict on screen a log-off and the close box are honoured.
     EXPECT_EQ(TRUE, QueryEndSession(window));
     ASSERT_TRUE(window.RequestClose(CloseRequest::SystemMenu));
-    EXPECT_TRUE(m_updater->WaitForExit(kWaitMs));
+    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
 
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ExpectScreen(window, shown::kReady, "0214", true, true, true);
     // Each filter's version without its first seven characters, modal over the main dialog.
     ASSERT_TRUE(window.Click(IDC_ABOUT));
-    UiWindow about = UiWindow::WaitFor(shown::kAboutTitle, kWaitMs, m_updater->Id());
+    UiWindow about = UiWindow::WaitFor(shown::kAboutTitle, kProgramWaitMs, m_updater->Id());
     ASSERT_TRUE(about.Exists());
     EXPECT_EQ(window.Handle(), GetWindow(about.Handle(), GW_OWNER));
     EXPECT_FALSE(IsWindowEnabled(window.Handle())) << "the main dialog can be used meanwhile";
@@ -95,16 +95,17 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     // The start-up link holds no Sink filter.
     EXPECT_EQ("Sink Filter  N/A", Text(about, IDC_SINK_VERSION));
     ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
-    EXPECT_TRUE(UiWindow::WaitGone(shown::kAboutTitle, kWaitMs, m_updater->Id()));
+    EXPECT_TRUE(UiWindow::WaitGone(shown::kAboutTitle, kProgramWaitMs, m_updater->Id()));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     ExitUpdater(window);
     // The runs are on record for the maker's support.
-    ExpectRunLogHolds(
-        {"ZrcUpdater 2.1.4", "Windows ", "DLL search: current folder not searched: yes",
-         "filters: Source \"abcdefghij\"", "flash version word 0xffff0211, shown as 0211",
-         "2097152 bytes, version \"0214\", accepted", "command 49: 1 after",
-         "flash version word 0xffff0214, shown as 0214", "Update OK.",
-         "program ends in state finished", "program ends in state ready"});
+    ExpectRunLogHolds({"ZrcUpdater " ZRC_PROJECT_VERSION, "Windows ",
+                       "DLL search: current folder not searched: yes",
+                       "filters: Source \"abcdefghij\"",
+                       "flash version word 0xffff0211, shown as 0211",
+                       "2097152 bytes, version \"0214\", accepted", "command 49: 1 after",
+                       "flash version word 0xffff0214, shown as 0214", "Update OK.",
+                       "program ends in state finished", "program ends in state ready"});
 }
 
 // The whole run with the keyboard alone: Tab to Update and Space, then Enter on Exit.
@@ -115,16 +116,16 @@ TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
     SetForegroundWindow(window.Handle());
 
     ASSERT_TRUE(window.PressKey(VK_TAB));
-    ASSERT_TRUE(WaitUntil([&] { return window.FocusedControl() == update; }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return window.FocusedControl() == update; }, kProgramWaitMs));
     ASSERT_TRUE(window.PressKey(VK_SPACE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     // The pressed button is disabled now; the keyboard must still reach the dialog.
     const HWND focus = window.FocusedControl();
     EXPECT_TRUE(focus != nullptr && IsWindowEnabled(focus));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kProgramWaitMs));
     EXPECT_EQ(GetDlgItem(window.Handle(), IDOK), window.FocusedControl());
     ASSERT_TRUE(window.PressKey(VK_RETURN));
-    EXPECT_TRUE(m_updater->WaitForExit(kWaitMs));
+    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
 }
 
 // The close box, the system menu, Escape, Alt+F4, a close from the task bar, Exit, Enter
@@ -132,12 +133,12 @@ TEST_F(UpdateFlowTest, KeyboardAloneRunsTheUpdateAndEndsTheProgram) {
 // the verdict, with the window on screen and answering; then the program ends by itself.
 // Here the run log cannot be written (a folder has its name), which changes nothing.
 TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict) {
-    ASSERT_TRUE(CreateDirectoryA(m_folder.File("ZrcUpdater.log").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(m_folder.File(files::kRunLog).c_str(), nullptr));
     m_device.Set({{"flash_ms", "5000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     EXPECT_FALSE(window.IsEnabled(IDOK));
     const HWND dialog = window.Handle();
     for (CloseRequest request : {CloseRequest::Message, CloseRequest::SystemMenu,
@@ -146,17 +147,17 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     PostMessageA(dialog, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(Handled(window, kWaitMs)) << "the updater closed in the middle of the flash";
+    ASSERT_TRUE(Handled(window, kProgramWaitMs)) << "the updater closed in the middle of the flash";
     EXPECT_EQ(FALSE, QueryEndSession(window));
     // Still the flash's text: the requests above came while it ran.
     EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
 
     ASSERT_TRUE(PostMessageA(dialog, WM_QUIT, 0, 0));
-    ASSERT_TRUE(Handled(window, kWaitMs)) << "the updater ended mid-flash";
+    ASSERT_TRUE(Handled(window, kProgramWaitMs)) << "the updater ended mid-flash";
     EXPECT_TRUE(window.IsVisible());
     EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
     EXPECT_EQ(FALSE, QueryEndSession(window));
-    ASSERT_TRUE(m_updater->WaitForExit(kWaitMs));
+    ASSERT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
     EXPECT_EQ("1", m_device.Get("flash_count"));
     EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
     EXPECT_FALSE(StagingFileExists());
@@ -170,23 +171,23 @@ TEST_F(UpdateFlowTest, ForgedStartAndEndMessagesChangeNothingAndASessionsEndWait
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     const HWND dialog = window.Handle();
     for (UINT message : {WM_INITDIALOG, WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}) {
         PostMessageA(dialog, message, 0, 0);
         DWORD_PTR answer = 0;
-        SendMessageTimeoutA(dialog, message, 0, 0, SMTO_NORMAL, 10000, &answer);
+        SendMessageTimeoutA(dialog, message, 0, 0, SMTO_NORMAL, kWaitMs, &answer);
     }
     PostMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    ASSERT_TRUE(Handled(window, kWaitMs)) << "the updater ended mid-flash";
+    ASSERT_TRUE(Handled(window, kProgramWaitMs)) << "the updater ended mid-flash";
     EXPECT_TRUE(window.IsVisible());
     EXPECT_EQ(shown::kUpdatingFlash, Text(window, IDC_STATUS));
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
-                                    kWaitMs, &answer));
+                                    kProgramWaitMs, &answer));
     EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kProgramWaitMs));
     ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
     ExitUpdater(window);
     ExpectRunLogHolds({"session ends in state flashing", "the flash ended as the session ended: 1",

@@ -21,22 +21,22 @@ void UpdaterFixture::StartShowing(const std::string& status, UiWindow& window) {
             window = UiWindow::Find(kMainWindowTitle, m_updater->Id());
             return window.Exists() || !m_updater->IsRunning();
         },
-        kWaitMs);
+        kProgramWaitMs);
     ASSERT_TRUE(window.Exists());
-    ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kWaitMs));
+    ASSERT_TRUE(window.WaitForText(IDC_STATUS, status, kProgramWaitMs));
 }
 
 void UpdaterFixture::ExitUpdater(const UiWindow& window) {
     EXPECT_TRUE(window.Click(IDOK));
-    EXPECT_TRUE(m_updater->WaitForExit(kWaitMs));
+    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
 }
 
 bool UpdaterFixture::StagingFileExists() const {
-    return FileSize(m_folder.File("update_temp.bin")) >= 0;
+    return FileSize(m_folder.File(files::kStaging)) >= 0;
 }
 
 void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts) const {
-    const Bytes bytes = ReadBytes(m_folder.File("ZrcUpdater.log"));
+    const Bytes bytes = ReadBytes(m_folder.File(files::kRunLog));
     const std::string log(bytes.begin(), bytes.end());
     for (const std::string& part : parts)
         EXPECT_NE(std::string::npos, log.find(part)) << part << "\n" << log;

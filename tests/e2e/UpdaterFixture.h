@@ -11,11 +11,20 @@
 
 #include "app/resource.h"
 #include "app/UpdaterIdentity.h"
+#include "app/UpdaterIdentity.h"
+#include "tests/support/FileNames.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/Programs.h"
+#include "tests/support/Programs.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ShownTexts.h"
+#include "tests/support/ShownTexts.h"
 #include "tests/support/SimDeviceState.h"
+#include "tests/support/SimDeviceState.h"
+#include "tests/support/Timeouts.h"
+#include "tools/uidriver/UiWindow.h"
 #include "tools/uidriver/UiWindow.h"
 
 class UpdaterFixture : public ::testing::Test {
@@ -38,8 +47,6 @@ protected:
     void ExpectScreen(const uidriver::UiWindow& window, const std::string& status,
                       const std::string& currentVersion, bool update, bool about, bool exit);
 
-    static const DWORD kWaitMs = 60000; // start-up, check or short flash under a busy Wine
-
     ScratchFolder m_folder;
     // Settings written before the program reads them, and what it recorded of flashes.
     SimDeviceState m_device{m_folder.File("device")};
@@ -47,6 +54,6 @@ protected:
     uidriver::ChildProcess* m_updater = nullptr; // the one StartShowing started last
 
 private:
-    const std::string m_imagePath = m_folder.File("zrcup0214.bin");
+    const std::string m_imagePath = m_folder.File(files::kImage);
     Bytes m_image;
 };

@@ -6,16 +6,14 @@
 
 #include <cstring>
 
+#include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/Timeouts.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
-
-constexpr char kImage[] = ".\\zrcup0214.bin";
-constexpr char kStaging[] = ".\\update_temp.bin";
-constexpr char kOldStaging[] = ".\\update_temp.bin.old";
 
 // Set once ChangeStagingFileAtGuard has changed the staging file.
 bool g_stagingChanged = false;
@@ -24,8 +22,9 @@ bool g_stagingChanged = false;
 LONG CALLBACK ChangeStagingFileAtGuard(EXCEPTION_POINTERS* info) {
     if (info->ExceptionRecord->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION)
         return EXCEPTION_CONTINUE_SEARCH;
-    HANDLE file = CreateFileA(kStaging, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(files::kStagingPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     const char zero = 0; // where every record holds 0xFF
     DWORD written = 0;
     g_stagingChanged = file != INVALID_HANDLE_VALUE &&
@@ -50,7 +49,7 @@ protected:
         const ImageVerdict verdict =
             PrepareFirmwareImage(m_firmwarePath, m_stagingPath, expectedVersion);
         EXPECT_EQ(nullptr, g_pImageFile) << "the image's file object is destroyed by its use";
-        EXPECT_STREQ(kImage, m_firmwarePath);
+        EXPECT_STREQ(files::kImagePath, m_firmwarePath);
         return verdict;
     }
 
@@ -63,18 +62,18 @@ protected:
 } // namespace
 
 TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersionOncePerRun) {
-    const Bytes image = WriteTestImage(kImage);
+    const Bytes image = WriteTestImage(files::kImagePath);
     EXPECT_EQ(ImageVerdict::Accepted, Prepare());
-    EXPECT_STREQ(kStaging, m_stagingPath);
-    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
+    EXPECT_STREQ(files::kStagingPath, m_stagingPath);
+    EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
     {
         // The image is closed again: it can be opened exclusively.
         CFile reopened;
-        EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
+        EXPECT_TRUE(reopened.Open(files::kImagePath, CFile::modeRead | CFile::shareExclusive));
     }
-    ASSERT_TRUE(DeleteFileA(kStaging));
+    ASSERT_TRUE(DeleteFileA(files::kStagingPath));
     EXPECT_EQ(ImageVerdict::NotOpened, PrepareFirmwareImage(m_firmwarePath, m_stagingPath, "0214"));
-    EXPECT_EQ(-1, FileSize(kStaging));
+    EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
 TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
@@ -94,39 +93,39 @@ TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
         {"empty", 0, 0, "0214"},
     };
     for (const Case& c : cases) {
-        WriteTestImage(kImage, c.version, c.size);
+        WriteTestImage(files::kImagePath, c.version, c.size);
         EXPECT_EQ(ImageVerdict::Refused, Prepare(c.expected)) << c.name;
-        EXPECT_STREQ(kStaging, m_stagingPath) << c.name;
-        ASSERT_TRUE(DeleteFileA(kStaging)) << c.name;
+        EXPECT_STREQ(files::kStagingPath, m_stagingPath) << c.name;
+        ASSERT_TRUE(DeleteFileA(files::kStagingPath)) << c.name;
     }
 }
 
 // A missing or held image writes no staging file; a held staging file stops the run.
 TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
     EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
-    WriteTestImage(kImage);
+    WriteTestImage(files::kImagePath);
     {
         CFile holder;
-        ASSERT_TRUE(holder.Open(kImage, CFile::modeRead | CFile::shareDenyNone));
+        ASSERT_TRUE(holder.Open(files::kImagePath, CFile::modeRead | CFile::shareDenyNone));
         EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
     }
-    EXPECT_EQ(-1, FileSize(kStaging));
+    EXPECT_EQ(-1, FileSize(files::kStagingPath));
 
-    WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
+    WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
     {
         CFile holder;
-        ASSERT_TRUE(holder.Open(kStaging, CFile::modeRead | CFile::shareExclusive));
+        ASSERT_TRUE(holder.Open(files::kStagingPath, CFile::modeRead | CFile::shareExclusive));
         EXPECT_EQ(ImageVerdict::StagingFailed, Prepare());
     }
     CFile reopened;
-    EXPECT_TRUE(reopened.Open(kImage, CFile::modeRead | CFile::shareExclusive));
+    EXPECT_TRUE(reopened.Open(files::kImagePath, CFile::modeRead | CFile::shareExclusive));
 }
 
 // Another program changes the staging file after it was written and closed, before it is
 // handed over: here while the image's version is compared, which reads the expected text
 // from a guarded page. The change is found, and the file goes.
 TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
-    WriteTestImage(kImage);
+    WriteTestImage(files::kImagePath);
     const DWORD page = 4096;
     char* expected =
         static_cast<char*>(VirtualAlloc(nullptr, page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
@@ -140,7 +139,7 @@ TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
     VirtualFree(expected, 0, MEM_RELEASE);
     ASSERT_TRUE(g_stagingChanged) << "the staging file was not there to change";
     EXPECT_EQ(ImageVerdict::StagingFailed, verdict);
-    EXPECT_EQ(-1, FileSize(kStaging));
+    EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
 // Another process holds a file as a virus scanner may: the image or an old staging file for
@@ -156,20 +155,21 @@ class ImageCheckHeldTest : public ImageCheckTest,
                            public testing::WithParamInterface<HeldFileCase> {};
 
 TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
-    const Bytes image = WriteTestImage(kImage);
-    WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
+    const Bytes image = WriteTestImage(files::kImagePath);
+    WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
     {
         StartedPrograms programs;
         ASSERT_TRUE(programs.StartHolding(GetParam().path, GetParam().hold));
         EXPECT_EQ(ImageVerdict::Accepted, Prepare());
-        EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(image));
+        EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
     }
-    EXPECT_TRUE(WaitUntil([] { return FileSize(kOldStaging) == -1; }, 10000));
+    EXPECT_TRUE(WaitUntil([] { return FileSize(files::kOldStagingPath) == -1; }, kWaitMs));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Holds, ImageCheckHeldTest,
-    testing::Values(HeldFileCase{"ImageForASecond", kImage, "1000"},
-                    HeldFileCase{"OldStagingFileForASecond", kStaging, "1000"},
-                    HeldFileCase{"OldStagingFileWithDeleteSharing", kStaging, "60000 delete"}),
+    testing::Values(HeldFileCase{"ImageForASecond", files::kImagePath, "1000"},
+                    HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, "1000"},
+                    HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath,
+                                 "60000 delete"}),
     [](const testing::TestParamInfo<HeldFileCase>& info) { return info.param.name; });

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
@@ -17,7 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kImage[] = "image.bin";
-constexpr char kStaging[] = ".\\update_temp.bin";
 
 class StagingFileTest : public testing::Test {
 protected:
@@ -44,14 +44,14 @@ protected:
 TEST_F(StagingFileTest, ReplacesALinkedLongerFileWithTheRecordsAndRewindsTheImage) {
     const Bytes other(0x500000, 'z');
     WriteBytes("other.bin", other);
-    ASSERT_TRUE(CreateHardLinkA(kStaging, "other.bin", nullptr)) << GetLastError();
-    ASSERT_TRUE(CreateHardLinkA("update_temp.bin.old", "other.bin", nullptr)) << GetLastError();
+    ASSERT_TRUE(CreateHardLinkA(files::kStagingPath, "other.bin", nullptr)) << GetLastError();
+    ASSERT_TRUE(CreateHardLinkA(files::kOldStaging, "other.bin", nullptr)) << GetLastError();
     const Bytes image = MakeTestImage();
     ASSERT_TRUE(Build(image));
-    EXPECT_STREQ(kStaging, m_stagingPath);
-    EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(kStaging));
+    EXPECT_STREQ(files::kStagingPath, m_stagingPath);
+    EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(files::kStagingPath));
     EXPECT_TRUE(ReadBytes("other.bin") == other);
-    EXPECT_FALSE(fs::exists("update_temp.bin.old"));
+    EXPECT_FALSE(fs::exists(files::kOldStaging));
     EXPECT_EQ(0, m_image.Seek(0, CFile::current));
 }
 
@@ -60,7 +60,7 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
         const Bytes image = MakeTestImage(0x0214, size);
         ASSERT_TRUE(Build(image)) << size;
         m_image.Close();
-        EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(kStaging)) << size;
+        EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(files::kStagingPath)) << size;
     }
 }
 
@@ -69,21 +69,21 @@ TEST_F(StagingFileTest, FailureAfterOpeningRemovesStagingFile) {
     // An image open for writing only cannot be read; one not open at all cannot be moved.
     for (const bool open : {true, false}) {
         SCOPED_TRACE(open ? "write-only image" : "closed image");
-        WriteBytes(kStaging, {'s', 't', 'a', 'l', 'e'});
+        WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
         CFile image;
         if (open) {
             ASSERT_TRUE(image.Open(kImage, CFile::modeWrite | CFile::shareDenyNone));
         }
         EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written));
-        EXPECT_FALSE(fs::exists(kStaging));
+        EXPECT_FALSE(fs::exists(files::kStagingPath));
     }
 }
 
 TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
-    EXPECT_TRUE(StagingFileMatches(kStaging, m_written));
-    const Bytes written = ReadBytes(kStaging);
+    EXPECT_TRUE(StagingFileMatches(files::kStagingPath, m_written));
+    const Bytes written = ReadBytes(files::kStagingPath);
     struct Case {
         const char* name;
         std::function<void(Bytes&)> change;
@@ -106,11 +106,11 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     for (const Case& c : cases) {
         Bytes changed = written;
         c.change(changed);
-        WriteBytes(kStaging, changed);
-        EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << c.name;
+        WriteBytes(files::kStagingPath, changed);
+        EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << c.name;
     }
-    ASSERT_TRUE(DeleteFileA(kStaging));
-    EXPECT_FALSE(StagingFileMatches(kStaging, m_written)) << "no file";
+    ASSERT_TRUE(DeleteFileA(files::kStagingPath));
+    EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << "no file";
 }
 
 // Another process holds the new file, as a virus scanner may, for the parameter's
@@ -123,9 +123,9 @@ TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
     StartedPrograms programs;
-    ASSERT_TRUE(programs.StartHolding(kStaging, std::to_string(holdMs)));
+    ASSERT_TRUE(programs.StartHolding(files::kStagingPath, std::to_string(holdMs)));
     const DWORD start = GetTickCount();
-    EXPECT_EQ(matches, StagingFileMatches(kStaging, m_written));
+    EXPECT_EQ(matches, StagingFileMatches(files::kStagingPath, m_written));
     if (!matches) {
         EXPECT_GE(GetTickCount() - start, 1900u);
     }

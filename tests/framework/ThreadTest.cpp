@@ -5,6 +5,7 @@
 
 #include "framework/platform/Thread.h"
 #include "tests/support/Programs.h"
+#include "tests/support/Timeouts.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ struct Work {
 UINT DoWork(LPVOID param) {
     auto* work = static_cast<Work*>(param);
     work->workerThread = GetCurrentThreadId();
-    WaitForSingleObject(work->release, 10000);
+    WaitForSingleObject(work->release, kWaitMs);
     return 0x1234;
 }
 
@@ -31,7 +32,7 @@ TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
     const DWORD threadId = thread->m_nThreadID;
     SetEvent(work.release);
 
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ours, 10000));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ours, kWaitMs));
     DWORD exitCode = 0;
     EXPECT_TRUE(GetExitCodeThread(ours, &exitCode));
     EXPECT_EQ(0x1234u, exitCode);

@@ -27,7 +27,7 @@ git -C "$repo" add -A
 git -C "$repo" -c user.name=test -c user.email=test@example.invalid commit -q -m scripts
 
 # The previous release.
-echo "previous zip" >"$release/ZrcUpdater-2.1.4-win32.zip"
+echo "previous zip" >"$release/ZrcUpdater-$version-win32.zip"
 echo "previous program" >"$release/ZrcUpdater-unsigned.exe"
 
 # What this test starts ends with it (a process, or a process group: -PID), and the token
@@ -202,13 +202,13 @@ expect_refused "a time stamp from an authority of another root" \
 # form signing leaves it in: its signature removed, it is not the program that was signed).
 expect_refused "package.sh with a wrong key" "the probe program could not be signed" \
     env ZRC_SIGN_CERT="$pki/file-chain.pem" ZRC_SIGN_KEY="$pki/other.key" "${tsa[@]}" \
-    "$root/scripts/package.sh" "$exe" 2.1.4 "$release"
+    "$root/scripts/package.sh" "$exe" "$version" "$release"
 mkdir -p "$scratch/unpadded"
 cp "$exe" "$scratch/unpadded/ZrcUpdater.exe"
 printf 'abc' >>"$scratch/unpadded/ZrcUpdater.exe"
 cp "$(dirname "$exe")/ZrcUpdater.debug" "$scratch/unpadded/"
 expect_refused "package.sh failing its round trip" "signature removed: NOT the unsigned program" \
-    "$root/scripts/package.sh" "$scratch/unpadded/ZrcUpdater.exe" 2.1.4 "$release"
+    "$root/scripts/package.sh" "$scratch/unpadded/ZrcUpdater.exe" "$version" "$release"
 leftovers=$(find "$build" -mindepth 1 -maxdepth 1 -name '.package.*')
 [ -z "$leftovers" ] || { echo "scratch folders left: $leftovers"; failures=$((failures + 1)); }
 
@@ -216,9 +216,9 @@ wait $silent_pid || failures=$((failures + $?))
 cat "$scratch/silent.log"
 
 # A good package replaces the previous release whole.
-"$root/scripts/package.sh" "$exe" 2.1.4 "$release" >/dev/null
+"$root/scripts/package.sh" "$exe" "$version" "$release" >/dev/null
 now=$(cd "$release" && ls | tr '\n' ' ')
-[ "$now" = "ZrcUpdater-2.1.4-win32-testsigned.zip ZrcUpdater-unsigned.exe ZrcUpdater.debug " ] ||
+[ "$now" = "ZrcUpdater-$version-win32-testsigned.zip ZrcUpdater-unsigned.exe ZrcUpdater.debug " ] ||
     { echo "after a good package, the release holds: $now"; failures=$((failures + 1)); }
 
 # expect_signed WHAT FOLDER ZIP CN BUILT: FOLDER holds ZIP alone, whose program is signed
@@ -256,12 +256,12 @@ expect_signed() {
 mkdir -p "$scratch/pkcs12" "$scratch/pair"
 # A failing package.sh leaves no zip, which expect_signed reports.
 env ZRC_SIGN_PKCS12="$pki/file-leaf.p12" ZRC_SIGN_PASS_FILE="$pki/p12-pass" "${tsa[@]}" \
-    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pkcs12/release" >/dev/null || true
-expect_signed "a PKCS#12 file" "$scratch/pkcs12/release" ZrcUpdater-2.1.4-win32.zip \
+    "$root/scripts/package.sh" "$exe" "$version" "$scratch/pkcs12/release" >/dev/null || true
+expect_signed "a PKCS#12 file" "$scratch/pkcs12/release" "ZrcUpdater-$version-win32.zip" \
     "zrc test code signing, key in a file" "$exe"
 env ZRC_SIGN_CERT="$pki/file-chain.pem" ZRC_SIGN_KEY="$pki/file-leaf.key" "${tsa[@]}" \
-    "$root/scripts/package.sh" "$exe" 2.1.4 "$scratch/pair/release" >/dev/null || true
-expect_signed "a key and certificate pair" "$scratch/pair/release" ZrcUpdater-2.1.4-win32.zip \
+    "$root/scripts/package.sh" "$exe" "$version" "$scratch/pair/release" >/dev/null || true
+expect_signed "a key and certificate pair" "$scratch/pair/release" "ZrcUpdater-$version-win32.zip" \
     "zrc test code signing, key in a file" "$exe"
 
 if ! wait $whole_pid; then

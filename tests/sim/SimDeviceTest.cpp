@@ -9,6 +9,7 @@
 
 #include "device/DeviceCommands.h"
 #include "device/GraphDeviceLink.h"
+#include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/SimDeviceState.h"
@@ -56,7 +57,7 @@ protected:
         return Command(CMD_FLASH_UPDATE, &block);
     }
     void WriteStaging(std::uint16_t version) {
-        WriteBytes("update_temp.bin", ExpectedStaging(MakeTestImage(version)));
+        WriteBytes(files::kStaging, ExpectedStaging(MakeTestImage(version)));
     }
 
     ScratchFolder m_folder;
@@ -111,7 +112,7 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageTakesItsTimeAndShowsItsVersion) {
     m_device.Set({{"flash_ms", "320"}, {"read_ms", "160"}});
 
     DWORD start = GetTickCount();
-    ASSERT_EQ(kSuccess, FlashStaging(".\\update_temp.bin", window));
+    ASSERT_EQ(kSuccess, FlashStaging(files::kStagingPath, window));
     DWORD flashed = GetTickCount();
     EXPECT_EQ(0x0214u, Version());
     EXPECT_GE(flashed - start, 300u);
@@ -122,13 +123,13 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageTakesItsTimeAndShowsItsVersion) {
     ASSERT_EQ(0x200000u, flash.size());
     EXPECT_TRUE(std::equal(payload.begin(), payload.end(), flash.begin()));
     EXPECT_EQ(0xFF, flash[0x1FFFFB]);
-    EXPECT_EQ(".\\update_temp.bin", m_device.Get("last_flash_path"));
+    EXPECT_EQ(files::kStagingPath, m_device.Get("last_flash_path"));
     EXPECT_EQ("1", m_device.Get("last_flash_window_valid"));
     EXPECT_EQ("1", m_device.Get("flash_count"));
     DestroyWindow(window);
 
     m_device.Set({{"flash_ms", "64"}});
-    ASSERT_EQ(kSuccess, FlashStaging("update_temp.bin", reinterpret_cast<HWND>(0x1234)));
+    ASSERT_EQ(kSuccess, FlashStaging(files::kStaging, reinterpret_cast<HWND>(0x1234)));
     EXPECT_EQ("0x00001234", m_device.Get("last_flash_window"));
     EXPECT_EQ("0", m_device.Get("last_flash_window_valid"));
 }
@@ -148,12 +149,12 @@ TEST_F(SimDeviceTest, RefusedOrFailedFlashKeepsTheFlash) {
     Bytes before = Flash();
     EXPECT_EQ(kFailure, FlashStaging(".\\missing.bin"));
     for (const Bytes* file : {&shortFile, &longFile, &badFiller, &badHighFiller}) {
-        WriteBytes("update_temp.bin", *file);
-        EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin")) << file->size();
+        WriteBytes(files::kStaging, *file);
+        EXPECT_EQ(kFailure, FlashStaging(files::kStagingPath)) << file->size();
     }
     m_device.Set({{"fault_flash_fails", "1"}});
-    WriteBytes("update_temp.bin", valid);
-    EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin")) << "a failing flash";
+    WriteBytes(files::kStaging, valid);
+    EXPECT_EQ(kFailure, FlashStaging(files::kStagingPath)) << "a failing flash";
     EXPECT_EQ(before, Flash());
 
     m_device.Set({{"fault_read_fails", "1"}});
@@ -164,7 +165,7 @@ TEST_F(SimDeviceTest, RefusedOrFailedFlashKeepsTheFlash) {
 
 TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
     WriteStaging(0x0214);
-    ASSERT_EQ(kSuccess, FlashStaging(".\\update_temp.bin"));
+    ASSERT_EQ(kSuccess, FlashStaging(files::kStagingPath));
     ASSERT_NE(nullptr, GetModuleHandleW(L"zrcsim.dll"));
     CoUninitialize();
     ASSERT_EQ(nullptr, GetModuleHandleW(L"zrcsim.dll")) << "the DLL stayed loaded";
@@ -176,13 +177,13 @@ TEST_F(SimDeviceTest, StateSurvivesUnloadingTheDll) {
 TEST_F(SimDeviceTest, PowerLossLeavesABlankVersionUntilTheNextFlash) {
     WriteStaging(0x0214);
     m_device.Set({{"fault_power_loss", "1"}});
-    EXPECT_EQ(kFailure, FlashStaging(".\\update_temp.bin"));
+    EXPECT_EQ(kFailure, FlashStaging(files::kStagingPath));
     EXPECT_EQ(0xFFFFu, Version());
     EXPECT_NE(0xFF, Flash()[0]) << "the leading part is programmed";
 
     // The power is back: a second flash recovers the device.
     EXPECT_EQ("0", m_device.Get("fault_power_loss"));
-    EXPECT_EQ(kSuccess, FlashStaging(".\\update_temp.bin"));
+    EXPECT_EQ(kSuccess, FlashStaging(files::kStagingPath));
     EXPECT_EQ(0x0214u, Version());
 }
 

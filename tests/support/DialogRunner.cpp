@@ -97,7 +97,7 @@ DialogRunner::DialogRunner(DialogOptions options)
     m_created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_thread = CreateThread(nullptr, 0, ThreadMain, this, 0, &m_threadId);
     HANDLE waits[] = {m_created, m_thread};
-    DWORD woken = WaitForMultipleObjects(2, waits, FALSE, 15000);
+    DWORD woken = WaitForMultipleObjects(2, waits, FALSE, kLongWaitMs);
     EXPECT_EQ(woken, WAIT_OBJECT_0) << "the dialog did not open";
 }
 
@@ -145,7 +145,7 @@ bool DialogRunner::Flush() const {
     HANDLE handled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     PostMessageA(GetDlgItem(m_hWnd, IDC_STATUS), kFlushMessage, 0,
                  reinterpret_cast<LPARAM>(handled));
-    bool done = WaitForSingleObject(handled, 10000) == WAIT_OBJECT_0;
+    bool done = WaitForSingleObject(handled, kWaitMs) == WAIT_OBJECT_0;
     if (done)
         CloseHandle(handled);
     return done;

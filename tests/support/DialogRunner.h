@@ -14,6 +14,7 @@
 
 #include "app/UpdaterDlg.h"
 #include "tests/support/FakeAnnotations.h"
+#include "tests/support/Timeouts.h"
 #include "tools/uidriver/UiWindow.h"
 
 // The main dialog with its protected parts open to the tests.
@@ -53,7 +54,7 @@ public:
     }
     std::string ItemText(int id) const {
         std::string text;
-        Ui().ReadText(id, text, 10000);
+        Ui().ReadText(id, text, kWaitMs);
         return text;
     }
     bool IsItemEnabled(int id) const { return Ui().IsEnabled(id); }
@@ -62,7 +63,7 @@ public:
         const std::string name = m_annotations.Name(GetDlgItem(m_hWnd, id));
         return name.empty() ? ItemText(id) : name;
     }
-    int ProgressPos() const { return Ui().ReadProgress(IDC_PROGRESS, 10000); }
+    int ProgressPos() const { return Ui().ReadProgress(IDC_PROGRESS, kWaitMs); }
     bool WaitForStatus(const std::string& text, DWORD timeoutMs) const {
         return Ui().WaitForText(IDC_STATUS, text, timeoutMs);
     }

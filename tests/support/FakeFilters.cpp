@@ -146,7 +146,7 @@ HRESULT STDMETHODCALLTYPE SetSourceByte(ISourcePrivate* self, BYTE value) {
     Owner(self)->Record().sourceByte = value;
     return Owner(self)->Called("SetSourceByte", Owner(self)->Script().byteStatus);
 }
-HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, void* updateArgs) {
+HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, UpdateThreadArgs* updateArgs) {
     Owner(self)->Record().updateArgs = updateArgs;
     return Owner(self)->Called("FlashUpdate", Owner(self)->Script().flashUpdateStatus);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "tests/support/Timeouts.h"
 #include "tests/support/WaitUntil.h"
 
 std::string BinProgram(const std::string& name) {
@@ -28,7 +29,7 @@ int RunBeside(const std::string& name, const std::string& arguments) {
     DWORD code = 0;
     if (!child.Start(std::string(), BinProgram(name), arguments))
         return -1;
-    if (!child.WaitForExit(30000, &code)) {
+    if (!child.WaitForExit(kToolWaitMs, &code)) {
         child.Terminate();
         return -1;
     }
@@ -65,5 +66,5 @@ bool StartedPrograms::StartHolding(const std::string& path, const std::string& a
             CloseHandle(probe);
             return false;
         },
-        30000);
+        kToolWaitMs);
 }

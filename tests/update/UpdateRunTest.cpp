@@ -12,21 +12,29 @@
 
 #include "app/resource.h"
 #include "app/UpdaterIdentity.h"
+#include "app/UpdaterIdentity.h"
+#include "app/UpdateThreadArgs.h"
 #include "app/UpdateThreadArgs.h"
 #include "firmware/ImageCheck.h"
+#include "firmware/ImageCheck.h"
 #include "tests/support/DialogRunner.h"
+#include "tests/support/DialogRunner.h"
+#include "tests/support/FileNames.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ShownTexts.h"
 #include "tests/support/ShownTexts.h"
 #include "tests/support/SimDeviceState.h"
+#include "tests/support/SimDeviceState.h"
+#include "tests/support/Timeouts.h"
+#include "tests/support/WaitUntil.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
 
-const char kImage[] = "zrcup0214.bin";
-const char kStaging[] = ".\\update_temp.bin";
 constexpr long long kStagingSize = 0x400000;
-constexpr DWORD kRunTimeoutMs = 20000;
 
 using Log = std::vector<std::string>;
 
@@ -39,12 +47,13 @@ protected:
             g_pImageFile = new CFile;
         g_updateWorkerReport.finished = false;
         m_device.Set({{"flash_ms", "200"}, {"read_ms", "0"}});
-        m_image = WriteTestImage(kImage);
+        m_image = WriteTestImage(files::kImage);
     }
     // The image is never changed, and no link to the device is made while another one
     // still holds it.
     void TearDown() override {
-        EXPECT_TRUE(m_image.empty() ? FileSize(kImage) == -1 : ReadBytes(kImage) == m_image);
+        EXPECT_TRUE(m_image.empty() ? FileSize(files::kImage) == -1
+                                    : ReadBytes(files::kImage) == m_image);
         EXPECT_EQ(m_device.Get("source_overlaps"), "0");
     }
 
@@ -52,7 +61,7 @@ protected:
     // tests time it), and waits for it to let the update go ahead.
     void OpenReady(DialogRunner& dialog) {
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
-        ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, 10000)) << dialog.ItemText(IDC_STATUS);
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kReady, kWaitMs)) << dialog.ItemText(IDC_STATUS);
     }
 
     // After every outcome Update stays disabled and About and Exit can be used.
@@ -63,7 +72,7 @@ protected:
     }
 
     static std::string RunLog() {
-        const Bytes bytes = ReadBytes("ZrcUpdater.log");
+        const Bytes bytes = ReadBytes(files::kRunLog);
         return std::string(bytes.begin(), bytes.end());
     }
 
@@ -126,8 +135,8 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     const RunEndCase& c = GetParam();
     HANDLE held = INVALID_HANDLE_VALUE;
     if (c.stagingHeldOpen)
-        held = CreateFileA(kStaging, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        held = CreateFileA(files::kStagingPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DialogOptions options;
     options.loseDoneMessages = c.loseDoneMessages;
     DialogRunner dialog(options);
@@ -135,21 +144,21 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     if (c.setting)
         m_device.Set({{c.setting, "1"}});
     if (c.image == 0) {
-        ASSERT_TRUE(DeleteFileA(kImage));
+        ASSERT_TRUE(DeleteFileA(files::kImage));
         m_image.clear();
     } else if (c.image != 0x0214) {
-        m_image = WriteTestImage(kImage, c.image);
+        m_image = WriteTestImage(files::kImage, c.image);
     }
 
     dialog.Click(IDC_UPDATE);
-    EXPECT_TRUE(dialog.WaitForStatus(c.log.back(), kRunTimeoutMs)) << dialog.ItemText(IDC_STATUS);
+    EXPECT_TRUE(dialog.WaitForStatus(c.log.back(), kLongWaitMs)) << dialog.ItemText(IDC_STATUS);
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status), c.log);
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), c.version);
     EXPECT_EQ(m_device.Get("flash_count"), c.flashes);
     EXPECT_EQ(dialog.ProgressPos(), 0);
     ExpectFinishedButtons(dialog);
     EXPECT_THAT(RunLog(), testing::HasSubstr(c.logged));
-    EXPECT_EQ(FileSize(kStaging), c.staging);
+    EXPECT_EQ(FileSize(files::kStagingPath), c.staging);
     if (held != INVALID_HANDLE_VALUE)
         CloseHandle(held);
 }
@@ -184,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
 // delete, which leaves the verdict as it is, and the file as the device got it. The run
 // log's name is a hard link to the image, which the log replaces rather than writes into.
 TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
-    ASSERT_TRUE(CreateHardLinkA("ZrcUpdater.log", kImage, nullptr));
+    ASSERT_TRUE(CreateHardLinkA(files::kRunLog, files::kImage, nullptr));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     m_device.Set({{"flash_ms", "3000"}, {"release_ms", "500"}});
@@ -192,21 +201,22 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Click(IDC_UPDATE);
     {
         ForgedDoneStream forged(dialog.Window());
-        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
-        HANDLE held = CreateFileA(kStaging, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kLongWaitMs));
+        HANDLE held =
+            CreateFileA(files::kStagingPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         for (int tick = 0; tick < 110; ++tick)
             PostMessageA(dialog.Window(), WM_TIMER, TIMER_PROGRESS, 0);
-        EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, 5000));
-        EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kRunTimeoutMs))
+        EXPECT_TRUE(WaitUntil([&] { return dialog.ProgressPos() == 100; }, kShortWaitMs));
+        EXPECT_TRUE(dialog.WaitForStatus(shown::kUpdateOk, kLongWaitMs))
             << dialog.ItemText(IDC_STATUS);
         CloseHandle(held);
     }
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status), ReadBack(shown::kUpdateOk));
     // The device got the staging file's path and the dialog's own window.
     EXPECT_EQ(m_device.Get("flash_count"), "1");
-    EXPECT_EQ(m_device.Get("last_flash_path"), kStaging);
+    EXPECT_EQ(m_device.Get("last_flash_path"), files::kStagingPath);
     char window[32];
     snprintf(window, sizeof window, "0x%08lx",
              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(dialog.Window())));
@@ -226,7 +236,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
     dialog.Call(
         [](TestUpdaterDlg& dlg) { EXPECT_FALSE(KillTimer(dlg.GetSafeHwnd(), TIMER_PROGRESS)); });
     EXPECT_TRUE(dialog.IsOpen());
-    EXPECT_TRUE(ReadBytes(kStaging) == ExpectedStaging(m_image));
+    EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(m_image));
     EXPECT_THAT(RunLog(), testing::StartsWith("=== "));
 }
 // What any program can post (done messages, device-check ticks, clicks on buttons disabled
@@ -236,7 +246,7 @@ TEST_F(UpdateRunTest, SuccessfulFlashRunsItsStepsInOrder) {
 // record is all it holds now.
 TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     m_device.Set({{"flash_ms", "6000"}, {"fault_power_loss", "1"}});
-    WriteBytes("ZrcUpdater.log", Bytes(3 << 20, 'x'));
+    WriteBytes(files::kRunLog, Bytes(3 << 20, 'x'));
     DialogRunner dialog;
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     PostMessageA(dialog.Window(), WM_UPDATE_DONE, 1, 0);
@@ -245,7 +255,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_TRUE(dialog.IsItemEnabled(IDC_UPDATE));
 
     dialog.Click(IDC_UPDATE);
-    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kRunTimeoutMs));
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kUpdatingFlash, kLongWaitMs));
     // A device-check tick and clicks; Exit only during the run, after it Exit may close.
     auto forge = [&](std::initializer_list<int> buttons) {
         PostMessageA(dialog.Window(), WM_TIMER, TIMER_DEVICE_CHECK, 0);
@@ -256,7 +266,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     ForgedDoneStream forged(dialog.Window());
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE, IDC_ABOUT, IDOK}));
     EXPECT_EQ(dialog.ItemText(IDC_STATUS), shown::kUpdatingFlash);
-    EXPECT_EQ(FileSize(kStaging), kStagingSize);
+    EXPECT_EQ(FileSize(files::kStagingPath), kStagingSize);
     for (int button : {IDC_UPDATE, IDC_ABOUT, IDOK})
         EXPECT_FALSE(dialog.IsItemEnabled(button)) << button;
     EXPECT_EQ(dialog.ThreadWindow(shown::kAboutTitle.c_str()), nullptr);
@@ -269,10 +279,10 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     // Held until the worker has finished, the dialog finds forged messages claiming success
     // queued ahead of the worker's own.
     dialog.Call([](TestUpdaterDlg&) {
-        EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kRunTimeoutMs));
+        EXPECT_TRUE(WaitUntil([] { return g_updateWorkerReport.finished.load(); }, kLongWaitMs));
     });
 
-    ASSERT_TRUE(dialog.WaitForStatus(shown::kFlashFailed, kRunTimeoutMs))
+    ASSERT_TRUE(dialog.WaitForStatus(shown::kFlashFailed, kLongWaitMs))
         << dialog.ItemText(IDC_STATUS);
     ASSERT_NO_FATAL_FAILURE(forge({IDC_UPDATE}));
     EXPECT_EQ(AfterUpdatePressed(dialog.Recorded().status),
@@ -281,7 +291,7 @@ TEST_F(UpdateRunTest, ForgedMessagesChangeNothing) {
     EXPECT_EQ(m_device.Get("flash_count"), "1");
     EXPECT_EQ(dialog.ItemText(IDC_CURRENT_VERSION), "0211");
     ExpectFinishedButtons(dialog);
-    EXPECT_EQ(FileSize(kStaging), -1);
+    EXPECT_EQ(FileSize(files::kStagingPath), -1);
     EXPECT_THAT(RunLog(), testing::AllOf(testing::StartsWith("=== "),
                                          testing::HasSubstr("command 49: 0 after"),
                                          testing::SizeIs(testing::Lt(4096))));
