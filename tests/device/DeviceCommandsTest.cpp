@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "device/DeviceCommands.h"
 
@@ -31,36 +32,53 @@ protected:
     FilterVersionBlock m_block;
 };
 
+struct StatusCase {
+    const char* name;
+    HRESULT status;
+};
+const StatusCase kStatuses[] = {{"Ok", S_OK}, {"False", S_FALSE}, {"Fail", E_FAIL}, {"Two", 2}};
+
+struct CommandCase {
+    const char* name;
+    int code;
+    HRESULT FakeFilterScript::*status;
+    int results[std::size(kStatuses)]; // by status, as above
+};
+const CommandCase kCommands[] = {
+    {"QuerySourceFlag", CMD_QUERY_SOURCE_FLAG, &FakeFilterScript::flagStatus, {1, 0, 1, 1}},
+    {"SetSourceByte", CMD_SET_SOURCE_BYTE, &FakeFilterScript::byteStatus, {1, 0, 1, 1}},
+    {"FlashUpdate", CMD_FLASH_UPDATE, &FakeFilterScript::flashUpdateStatus, {1, 1, 0, 1}},
+    {"ReadFlashVersion", CMD_READ_FLASH_VERSION, &FakeFilterScript::readFlashStatus, {1, 1, 0, 1}},
+    {"QuerySourceWord", CMD_QUERY_SOURCE_WORD, &FakeFilterScript::queryWordStatus, {1, 1, 1, 1}},
+    {"GetMicrocodeVersion",
+     CMD_GET_MICROCODE_VERSION,
+     &FakeFilterScript::microcodeStatus,
+     {1, 1, 1, 1}},
+};
+
+// A command, and the index of the status its vendor method returns.
+class StatusRuleTest : public DeviceCommandsTest,
+                       public testing::WithParamInterface<std::tuple<CommandCase, int>> {};
+
 // Only S_FALSE refuses where the vendor's methods report "not ready"; a failed read or
 // flash fails; an out value is left alone when the command fails.
-TEST_F(DeviceCommandsTest, StatusRulesOfEachSourceCommand) {
-    const HRESULT statuses[] = {S_OK, S_FALSE, E_FAIL, 2};
-    struct Case {
-        int code;
-        HRESULT FakeFilterScript::*status;
-        int results[4]; // by status, as above
-    };
-    const Case cases[] = {
-        {CMD_QUERY_SOURCE_FLAG, &FakeFilterScript::flagStatus, {1, 0, 1, 1}},
-        {CMD_SET_SOURCE_BYTE, &FakeFilterScript::byteStatus, {1, 0, 1, 1}},
-        {CMD_FLASH_UPDATE, &FakeFilterScript::flashUpdateStatus, {1, 1, 0, 1}},
-        {CMD_READ_FLASH_VERSION, &FakeFilterScript::readFlashStatus, {1, 1, 0, 1}},
-        {CMD_QUERY_SOURCE_WORD, &FakeFilterScript::queryWordStatus, {1, 1, 1, 1}},
-        {CMD_GET_MICROCODE_VERSION, &FakeFilterScript::microcodeStatus, {1, 1, 1, 1}},
-    };
-    for (const Case& c : cases) {
-        for (int i = 0; i < 4; ++i) {
-            SCOPED_TRACE(testing::Message() << "code " << c.code << " status " << statuses[i]);
-            Source().*c.status = statuses[i];
-            DWORD arg = kUntouched; // a byte for 28, an out value for the others
-            EXPECT_EQ(c.results[i], m_link->Command(c.code, &arg));
-            if (c.results[i] == 0) {
-                EXPECT_EQ(kUntouched, arg);
-            }
-        }
-        Source().*c.status = S_OK;
+TEST_P(StatusRuleTest, OfEachSourceCommand) {
+    const auto& [c, i] = GetParam();
+    Source().*c.status = kStatuses[i].status;
+    DWORD arg = kUntouched; // a byte for 28, an out value for the others
+    EXPECT_EQ(c.results[i], m_link->Command(c.code, &arg));
+    if (c.results[i] == 0) {
+        EXPECT_EQ(kUntouched, arg);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Commands, StatusRuleTest,
+                         testing::Combine(testing::ValuesIn(kCommands),
+                                          testing::Range(0, int(std::size(kStatuses)))),
+                         [](const testing::TestParamInfo<StatusRuleTest::ParamType>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    kStatuses[std::get<1>(info.param)].name;
+                         });
 
 TEST_F(DeviceCommandsTest, ArgumentsReachTheFilterAndOutValuesComeBack) {
     Source().sourceWord = 0x1111;

@@ -20,65 +20,80 @@ bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
 
 using GraphDeviceLinkTest = DeviceTest;
 
-TEST(VendorIdentifiersTest, MatchTheMakersText) {
-    for (int i = 0; i < kFilterRoleCount; ++i) {
-        SCOPED_TRACE(i);
-        const VendorFilter& filter = kVendorFilters[i];
-        wchar_t text[40] = {};
-        ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
-        EXPECT_STREQ(kMakersText[i].classId, text);
-        ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
-        EXPECT_STREQ(kMakersText[i].privateId, text);
-        wchar_t name[128] = {};
-        ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
-        EXPECT_STREQ(kMakersText[i].graphName, name);
-    }
+// By role index.
+const char* const kRoleNames[] = {"Source", "Splitter", "Sink"};
+class VendorIdentifiersTest : public testing::TestWithParam<int> {};
+
+TEST_P(VendorIdentifiersTest, MatchTheMakersText) {
+    const int i = GetParam();
+    const VendorFilter& filter = kVendorFilters[i];
+    wchar_t text[40] = {};
+    ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
+    EXPECT_STREQ(kMakersText[i].classId, text);
+    ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
+    EXPECT_STREQ(kMakersText[i].privateId, text);
+    wchar_t name[128] = {};
+    ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
+    EXPECT_STREQ(kMakersText[i].graphName, name);
 }
+
+INSTANTIATE_TEST_SUITE_P(Roles, VendorIdentifiersTest, testing::Range(0, kFilterRoleCount),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return kRoleNames[info.param];
+                         });
+
+// How the failing role's filter fails, if at all.
+enum class Fails { kNothing, kCreate, kJoin };
+// The filters a link holds, a bit per role.
+constexpr unsigned kSource = 1, kSplitter = 2, kSink = 4;
+
+struct OpenCase {
+    const char* name;
+    int config;
+    FilterRole failing;
+    Fails how;
+    int result;
+    int configAfter;
+    unsigned held;
+};
+
+class OpenTest : public DeviceTest, public testing::WithParamInterface<OpenCase> {};
 
 // A partly open link keeps the filters it added and still runs the Source's commands.
-TEST_F(GraphDeviceLinkTest, OpenGivesEachResultAndState) {
-    struct Case {
-        const char* what;
-        int config;
-        FilterRole failing;
-        bool createFails; // else adding to the graph fails, when `failing` is set
-        bool anyFailure;
-        int result;
-        int configAfter;
-        bool held[kFilterRoleCount]; // by role: Source, Splitter, Sink
-    };
-    const Case cases[] = {
-        {"source and splitter", 12, FilterRole::Source, false, false, 1, 12, {true, true, false}},
-        {"splitter", 11, FilterRole::Source, false, false, 1, 11, {false, true, false}},
-        {"sink", 10, FilterRole::Source, false, false, 1, 10, {false, false, true}},
-        {"no source filter", 12, FilterRole::Source, true, true, 2, -1, {}},
-        {"source not addable", 12, FilterRole::Source, false, true, 2, -1, {}},
-        {"no splitter, partly open", 12, FilterRole::Splitter, true, true, 3, -1, {true}},
-        {"splitter not addable", 12, FilterRole::Splitter, false, true, 3, -1, {true}},
-        {"no splitter alone", 11, FilterRole::Splitter, true, true, 3, -1, {}},
-        {"no sink filter", 10, FilterRole::Sink, true, true, 10, -1, {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        for (int i = 0; i < kFilterRoleCount; ++i)
-            Script(FilterRole(i)) = FakeFilterScript();
-        if (c.anyFailure)
-            (c.createFails ? Script(c.failing).createStatus : Script(c.failing).joinStatus) =
-                E_FAIL;
-        InspectableLink link;
+TEST_P(OpenTest, GivesEachResultAndState) {
+    const OpenCase& c = GetParam();
+    if (c.how != Fails::kNothing)
+        (c.how == Fails::kCreate ? Script(c.failing).createStatus : Script(c.failing).joinStatus) =
+            E_FAIL;
+    InspectableLink link;
 
-        EXPECT_EQ(c.result, link.Open(c.config, 0));
+    EXPECT_EQ(c.result, link.Open(c.config, 0));
 
-        ASSERT_NE(nullptr, link.GetGraph());
-        EXPECT_EQ(link.m_pGraph, link.GetGraph());
-        EXPECT_EQ(c.configAfter, link.m_nConfig);
-        for (int i = 0; i < kFilterRoleCount; ++i) {
-            EXPECT_EQ(c.held[i], link.Slot(FilterRole(i)) != nullptr) << i;
-            EXPECT_EQ(c.held[i], GraphHolds(link.m_pGraph, FilterRole(i))) << i;
-        }
-        EXPECT_EQ(c.held[0] ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
+    ASSERT_NE(nullptr, link.GetGraph());
+    EXPECT_EQ(link.m_pGraph, link.GetGraph());
+    EXPECT_EQ(c.configAfter, link.m_nConfig);
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        const bool held = c.held & (1u << i);
+        EXPECT_EQ(held, link.Slot(FilterRole(i)) != nullptr) << i;
+        EXPECT_EQ(held, GraphHolds(link.m_pGraph, FilterRole(i))) << i;
     }
+    EXPECT_EQ(c.held & kSource ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, OpenTest,
+    testing::Values(
+        OpenCase{"SourceAndSplitter", 12, FilterRole::Source, Fails::kNothing, 1, 12,
+                 kSource | kSplitter},
+        OpenCase{"Splitter", 11, FilterRole::Source, Fails::kNothing, 1, 11, kSplitter},
+        OpenCase{"Sink", 10, FilterRole::Source, Fails::kNothing, 1, 10, kSink},
+        OpenCase{"NoSourceFilter", 12, FilterRole::Source, Fails::kCreate, 2, -1, 0},
+        OpenCase{"SourceNotAddable", 12, FilterRole::Source, Fails::kJoin, 2, -1, 0},
+        OpenCase{"NoSplitterPartlyOpen", 12, FilterRole::Splitter, Fails::kCreate, 3, -1, kSource},
+        OpenCase{"SplitterNotAddable", 12, FilterRole::Splitter, Fails::kJoin, 3, -1, kSource},
+        OpenCase{"NoSplitterAlone", 11, FilterRole::Splitter, Fails::kCreate, 3, -1, 0},
+        OpenCase{"NoSinkFilter", 10, FilterRole::Sink, Fails::kCreate, 10, -1, 0}),
+    [](const testing::TestParamInfo<OpenCase>& info) { return info.param.name; });
 
 TEST_F(GraphDeviceLinkTest, UnknownConfigurationChangesNothing) {
     InspectableLink unopened;

@@ -82,41 +82,44 @@ struct FlushCase {
     std::vector<Write> writes;
 };
 
-TEST_F(DebugLogTest, FlushesOnceTheCountedTextReachesTheThreshold) {
-    const FlushCase cases[] = {
-        // The counter starts over at 0: nine more bytes stay buffered, the tenth flushes.
-        {"threshold reached",
-         DEBUGLOG_FLUSH,
-         10,
-         {{"abcd", ""},
-          {"efghij", "abcdefghij"},
-          {"123456789", "abcdefghij"},
-          {"0", "abcdefghij1234567890"}}},
-        // A counter reduced by the threshold (to 1) would flush at the second text.
-        {"overlong text",
-         DEBUGLOG_FLUSH,
-         10,
-         {{"abcdefghijk", "abcdefghijk"}, {"123456789", "abcdefghijk"}}},
-        {"line end not counted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
-        {"threshold 0, even empty text", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
-        {"without the flush option", 0, 0, {{"abc", ""}}},
-    };
-    for (const FlushCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE | c.flags, c.threshold);
-        std::string all;
-        for (const Write& w : c.writes) {
-            if (!w.text.empty() && w.text.back() == '\n')
-                log.WriteLine(w.text.substr(0, w.text.size() - 1).c_str());
-            else
-                log.WriteText(w.text.c_str());
-            all += w.text;
-            EXPECT_EQ(w.onDisk, OnDisk()) << "after " << w.text;
-        }
-        EXPECT_EQ(0, log.CloseLog());
-        EXPECT_EQ(all, OnDisk());
+class FlushTest : public DebugLogTest, public testing::WithParamInterface<FlushCase> {};
+
+TEST_P(FlushTest, FlushesOnceTheCountedTextReachesTheThreshold) {
+    const FlushCase& c = GetParam();
+    CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE | c.flags, c.threshold);
+    std::string all;
+    for (const Write& w : c.writes) {
+        if (!w.text.empty() && w.text.back() == '\n')
+            log.WriteLine(w.text.substr(0, w.text.size() - 1).c_str());
+        else
+            log.WriteText(w.text.c_str());
+        all += w.text;
+        EXPECT_EQ(w.onDisk, OnDisk()) << "after " << w.text;
     }
+    EXPECT_EQ(0, log.CloseLog());
+    EXPECT_EQ(all, OnDisk());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    DebugLog, FlushTest,
+    testing::Values(
+        // The counter starts over at 0: nine more bytes stay buffered, the tenth flushes.
+        FlushCase{"ThresholdReached",
+                  DEBUGLOG_FLUSH,
+                  10,
+                  {{"abcd", ""},
+                   {"efghij", "abcdefghij"},
+                   {"123456789", "abcdefghij"},
+                   {"0", "abcdefghij1234567890"}}},
+        // A counter reduced by the threshold (to 1) would flush at the second text.
+        FlushCase{"OverlongText",
+                  DEBUGLOG_FLUSH,
+                  10,
+                  {{"abcdefghijk", "abcdefghijk"}, {"123456789", "abcdefghijk"}}},
+        FlushCase{"LineEndNotCounted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
+        FlushCase{"ThresholdZeroEvenEmptyText", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
+        FlushCase{"WithoutTheFlushOption", 0, 0, {{"abc", ""}}}),
+    [](const testing::TestParamInfo<FlushCase>& info) { return info.param.name; });
 
 // Destroyed while open, the log closes its file and so writes what it buffered. The
 // default log, in the current folder, is emptied first.
