@@ -64,20 +64,26 @@ TEST_F(StagingFileTest, ImageOfOtherLengthStillGivesFullStagingFile) {
     }
 }
 
-TEST_F(StagingFileTest, FailureAfterOpeningRemovesStagingFile) {
+// Whether the image is open, for writing only.
+class FailureAfterOpeningTest : public StagingFileTest, public testing::WithParamInterface<bool> {};
+
+// An image open for writing only cannot be read; one not open at all cannot be moved.
+TEST_P(FailureAfterOpeningTest, RemovesStagingFile) {
+    const bool open = GetParam();
     WriteTestImage(kImage);
-    // An image open for writing only cannot be read; one not open at all cannot be moved.
-    for (const bool open : {true, false}) {
-        SCOPED_TRACE(open ? "write-only image" : "closed image");
-        WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
-        CFile image;
-        if (open) {
-            ASSERT_TRUE(image.Open(kImage, CFile::modeWrite | CFile::shareDenyNone));
-        }
-        EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written));
-        EXPECT_FALSE(fs::exists(files::kStagingPath));
+    WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
+    CFile image;
+    if (open) {
+        ASSERT_TRUE(image.Open(kImage, CFile::modeWrite | CFile::shareDenyNone));
     }
+    EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written));
+    EXPECT_FALSE(fs::exists(files::kStagingPath));
 }
+
+INSTANTIATE_TEST_SUITE_P(StagingFile, FailureAfterOpeningTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "WriteOnlyImage" : "ClosedImage";
+                         });
 
 TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     ASSERT_TRUE(Build(MakeTestImage()));

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -150,46 +151,53 @@ struct EndingCase {
     bool cancels;
 };
 
+const EndingCase kEndings[] = {
+    {"OkButton", PostOk, false},
+    {"EscapeKey", [](TestDialog& d) { PostMessageA(d.m_edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1); },
+     true},
+    {"CloseBox", [](TestDialog& d) { d.PostMessage(WM_SYSCOMMAND, SC_CLOSE); }, true},
+    {"AltF4", [](TestDialog& d) { d.PostMessage(WM_SYSKEYDOWN, VK_F4, 1 << 29); }, true},
+    {"WmClose", [](TestDialog& d) { d.PostMessage(WM_CLOSE); }, true},
+};
+
+// A way of closing, and whether OnCancel refuses.
+class EndingTest : public testing::TestWithParam<std::tuple<EndingCase, bool>> {};
+
 // Each way of closing, after the edit's text was changed: OK reads the text back and
 // ends the dialog; every other way runs OnCancel, which keeps the member and may refuse.
 // A refusing dialog is then ended by its timer, through OK.
-TEST(DialogTest, EachWayOfClosingEndsOnceUnlessOnCancelRefuses) {
-    const EndingCase cases[] = {
-        {"OK button", PostOk, false},
-        {"Escape key",
-         [](TestDialog& d) { PostMessageA(d.m_edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1); }, true},
-        {"close box", [](TestDialog& d) { d.PostMessage(WM_SYSCOMMAND, SC_CLOSE); }, true},
-        {"Alt+F4", [](TestDialog& d) { d.PostMessage(WM_SYSKEYDOWN, VK_F4, 1 << 29); }, true},
-        {"WM_CLOSE", [](TestDialog& d) { d.PostMessage(WM_CLOSE); }, true},
+TEST_P(EndingTest, EndsOnceUnlessOnCancelRefuses) {
+    const auto& [c, refuse] = GetParam();
+    TestDialog dialog;
+    dialog.m_text = "initial";
+    dialog.m_refuseCancel = refuse;
+    std::string shown;
+    dialog.m_script = [&](TestDialog& d) {
+        char buffer[32] = {};
+        GetDlgItemTextA(d.m_hWnd, IDC_TEST_EDIT, buffer, sizeof buffer);
+        shown = buffer;
+        d.SetDlgItemText(IDC_TEST_EDIT, "typed by the user");
+        c.post(d);
+        d.SetTimer(1, 50);
     };
-    for (const EndingCase& c : cases) {
-        for (const bool refuse : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (refuse ? ", refused" : ""));
-            TestDialog dialog;
-            dialog.m_text = "initial";
-            dialog.m_refuseCancel = refuse;
-            std::string shown;
-            dialog.m_script = [&](TestDialog& d) {
-                char buffer[32] = {};
-                GetDlgItemTextA(d.m_hWnd, IDC_TEST_EDIT, buffer, sizeof buffer);
-                shown = buffer;
-                d.SetDlgItemText(IDC_TEST_EDIT, "typed by the user");
-                c.post(d);
-                d.SetTimer(1, 50);
-            };
-            const bool cancelled = c.cancels && !refuse;
-            EXPECT_EQ(cancelled ? IDCANCEL : IDOK, dialog.DoModal());
-            std::vector<std::string> calls;
-            if (c.cancels)
-                calls.push_back("OnCancel");
-            if (c.cancels && refuse)
-                calls.push_back("OnTimer 1");
-            EXPECT_EQ(calls, dialog.m_calls);
-            EXPECT_EQ("initial", shown);
-            EXPECT_EQ(cancelled ? "initial" : "typed by the user", dialog.m_text);
-            EXPECT_EQ(1, dialog.m_postNcDestroyCount);
-        }
-    }
+    const bool cancelled = c.cancels && !refuse;
+    EXPECT_EQ(cancelled ? IDCANCEL : IDOK, dialog.DoModal());
+    std::vector<std::string> calls;
+    if (c.cancels)
+        calls.push_back("OnCancel");
+    if (c.cancels && refuse)
+        calls.push_back("OnTimer 1");
+    EXPECT_EQ(calls, dialog.m_calls);
+    EXPECT_EQ("initial", shown);
+    EXPECT_EQ(cancelled ? "initial" : "typed by the user", dialog.m_text);
+    EXPECT_EQ(1, dialog.m_postNcDestroyCount);
 }
+
+INSTANTIATE_TEST_SUITE_P(Dialog, EndingTest,
+                         testing::Combine(testing::ValuesIn(kEndings), testing::Bool()),
+                         [](const testing::TestParamInfo<EndingTest::ParamType>& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "Refused" : "");
+                         });
 
 } // namespace

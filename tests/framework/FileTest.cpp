@@ -28,23 +28,29 @@ protected:
     std::string m_path = m_folder.File("file.bin");
 };
 
-TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpenUntilClosed) {
-    for (UINT flags : {kReadExclusive, kCreateWriteExclusive}) {
-        SCOPED_TRACE(flags);
-        CFile first;
-        ASSERT_TRUE(first.Open(m_path.c_str(), flags));
+class ExclusiveOpenTest : public FileTest, public testing::WithParamInterface<UINT> {};
 
-        // Even an open that shares everything is refused.
-        CFile second;
-        CFileException error;
-        EXPECT_FALSE(second.Open(m_path.c_str(), kReadShared, &error));
-        EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), error.m_lOsError);
-        EXPECT_EQ(m_path, error.m_strFileName);
+TEST_P(ExclusiveOpenTest, RefusesEveryOtherOpenUntilClosed) {
+    const UINT flags = GetParam();
+    CFile first;
+    ASSERT_TRUE(first.Open(m_path.c_str(), flags));
 
-        first.Close();
-        EXPECT_TRUE(second.Open(m_path.c_str(), kReadExclusive));
-    }
+    // Even an open that shares everything is refused.
+    CFile second;
+    CFileException error;
+    EXPECT_FALSE(second.Open(m_path.c_str(), kReadShared, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), error.m_lOsError);
+    EXPECT_EQ(m_path, error.m_strFileName);
+
+    first.Close();
+    EXPECT_TRUE(second.Open(m_path.c_str(), kReadExclusive));
 }
+
+INSTANTIATE_TEST_SUITE_P(File, ExclusiveOpenTest,
+                         testing::Values(kReadExclusive, kCreateWriteExclusive),
+                         [](const testing::TestParamInfo<UINT>& info) {
+                             return info.param == kReadExclusive ? "Read" : "CreateWrite";
+                         });
 
 TEST_F(FileTest, AMissingFileIsNeitherOpenedNorRemovedAndAnOpenObjectNotReopened) {
     CFile::Remove(m_path.c_str());
