@@ -18,6 +18,7 @@
 #include "device/GraphDeviceLink.h"
 #include "sim/ClassFactory.h"
 #include "sim/ClassFactory.h"
+#include "tests/support/CallerLine.h"
 #include "tests/support/DialogRunner.h"
 #include "tests/support/DialogRunner.h"
 #include "tests/support/FakeFilters.h"
@@ -76,7 +77,7 @@ protected:
     }
 
     // Before any device check: no version read, an empty log, only Exit usable, no link.
-    static void ExpectUncheckedScreen(const DialogRunner& dialog) {
+    static void ExpectUncheckedScreen(const DialogRunner& dialog, CallerLine = {}) {
         EXPECT_EQ("----", dialog.ItemText(IDC_CURRENT_VERSION));
         EXPECT_EQ("0214", dialog.ItemText(IDC_NEW_VERSION));
         EXPECT_EQ("", dialog.ItemText(IDC_STATUS));

@@ -17,6 +17,7 @@
 #include "app/UpdateThreadArgs.h"
 #include "firmware/ImageCheck.h"
 #include "firmware/ImageCheck.h"
+#include "tests/support/CallerLine.h"
 #include "tests/support/DialogRunner.h"
 #include "tests/support/DialogRunner.h"
 #include "tests/support/FileNames.h"
@@ -65,7 +66,7 @@ protected:
     }
 
     // After every outcome Update stays disabled and About and Exit can be used.
-    void ExpectFinishedButtons(const DialogRunner& dialog) {
+    void ExpectFinishedButtons(const DialogRunner& dialog, CallerLine = {}) {
         EXPECT_FALSE(dialog.IsItemEnabled(IDC_UPDATE));
         EXPECT_TRUE(dialog.IsItemEnabled(IDC_ABOUT));
         EXPECT_TRUE(dialog.IsItemEnabled(IDOK));
@@ -106,17 +107,19 @@ struct ForgedDoneStream {
 
 // How a run ends, from what the device and the folder hold when Update is pressed. The
 // image's bytes and each of its refusals are the firmware tests'.
+// What else goes wrong in the folder or the dialog's queue.
+enum class Hitch { kNone, kStagingHeldOpen, kDoneMessageLost };
+
 struct RunEndCase {
     const char* name;
-    const char* setting;   // a device setting set to 1, or null
-    std::uint16_t image;   // the image's version, 0 for none
-    bool stagingHeldOpen;  // another process holds the staging file
-    bool loseDoneMessages; // the worker's message never arrives
-    Log log;               // the status log from the press of Update
-    const char* version;   // the version shown at the end
-    const char* flashes;   // how often the device was flashed
-    const char* logged;    // in the run log
-    long long staging;     // the staging file's size at the end, -1 for none
+    const char* setting; // a device setting set to 1, or null
+    std::uint16_t image; // the image's version, 0 for none
+    Hitch hitch;
+    Log log;             // the status log from the press of Update
+    const char* version; // the version shown at the end
+    const char* flashes; // how often the device was flashed
+    const char* logged;  // in the run log
+    long long staging;   // the staging file's size at the end, -1 for none
 };
 
 Log Stopped(const std::string& status) {
@@ -134,11 +137,11 @@ class RunEndTest : public UpdateRunTest, public testing::WithParamInterface<RunE
 TEST_P(RunEndTest, ShowsItsLogAndVersion) {
     const RunEndCase& c = GetParam();
     HANDLE held = INVALID_HANDLE_VALUE;
-    if (c.stagingHeldOpen)
+    if (c.hitch == Hitch::kStagingHeldOpen)
         held = CreateFileA(files::kStagingPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DialogOptions options;
-    options.loseDoneMessages = c.loseDoneMessages;
+    options.loseDoneMessages = c.hitch == Hitch::kDoneMessageLost;
     DialogRunner dialog(options);
     ASSERT_NO_FATAL_FAILURE(OpenReady(dialog));
     if (c.setting)
@@ -165,25 +168,25 @@ TEST_P(RunEndTest, ShowsItsLogAndVersion) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, RunEndTest,
-    testing::Values(RunEndCase{"DeviceNotReady", "probe2", 0x0214, false, false,
+    testing::Values(RunEndCase{"DeviceNotReady", "probe2", 0x0214, Hitch::kNone,
                                Stopped(shown::kNotReady), "0211", "0", "command 22: 0", -1},
-                    RunEndCase{"ImageMissing", nullptr, 0, false, false,
+                    RunEndCase{"ImageMissing", nullptr, 0, Hitch::kNone,
                                Stopped(shown::kFileAccessError), "0211", "0", "not opened", -1},
-                    RunEndCase{"ImageOfOtherVersion", nullptr, 0x0213, false, false,
+                    RunEndCase{"ImageOfOtherVersion", nullptr, 0x0213, Hitch::kNone,
                                Stopped(shown::kFileVersionError), "0211", "0",
                                "2097152 bytes, version \"0213\", refused", kStagingSize},
-                    RunEndCase{"StagingFileHeldOpen", nullptr, 0x0214, true, false,
+                    RunEndCase{"StagingFileHeldOpen", nullptr, 0x0214, Hitch::kStagingHeldOpen,
                                Stopped(shown::kFileAccessError), "0211", "0",
                                "not made or not as written", 0},
-                    RunEndCase{"ReadBackErased", "fault_flash_unwritten", 0x0214, false, false,
+                    RunEndCase{"ReadBackErased", "fault_flash_unwritten", 0x0214, Hitch::kNone,
                                ReadBack(shown::kUpdateNg), "****", "1",
                                "flash version word 0xffffffff", -1},
-                    RunEndCase{"ReadBackOldVersion", "fault_flash_unchanged", 0x0214, false, false,
+                    RunEndCase{"ReadBackOldVersion", "fault_flash_unchanged", 0x0214, Hitch::kNone,
                                ReadBack(shown::kUpdateNg), "0211", "1", "shown as 0211", -1},
-                    RunEndCase{"ReadBackFails", "fault_read_fails", 0x0214, false, false,
+                    RunEndCase{"ReadBackFails", "fault_read_fails", 0x0214, Hitch::kNone,
                                ReadBack(shown::kUpdateNg), "----", "1", "command 50: 0", -1},
                     // A full queue: the next progress tick ends the run.
-                    RunEndCase{"DoneMessageLost", nullptr, 0x0214, false, true,
+                    RunEndCase{"DoneMessageLost", nullptr, 0x0214, Hitch::kDoneMessageLost,
                                ReadBack(shown::kUpdateOk), "0214", "1", "command 49: 1 after", -1}),
     [](const testing::TestParamInfo<RunEndCase>& info) { return info.param.name; });
 
