@@ -14,7 +14,7 @@ namespace {
 // a raise of the capture application shows in the Z order: UI driver test windows.
 class CaptureTest : public UpdaterFixture {
 protected:
-    void ExpectEndsWithoutWindow(const ChildProcess& process) {
+    void ExpectEndsWithoutWindow(const ChildProcess& process, CallerLine = {}) {
         bool showedWindow = false;
         EXPECT_TRUE(WaitUntil(
             [&] {
@@ -91,7 +91,7 @@ TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
     ASSERT_NO_FATAL_FAILURE(ShowCapture(kCaptureWindowTitle));
     ExpectEndsWithoutWindow(m_programs.Start("ZrcUpdater.exe"));
     EXPECT_FALSE(CaptureOnTop());
-    ExpectScreen(first, shown::kReady, "0211", true, true, true);
+    ExpectScreen(first, shown::kReady, "0211", kAllEnabled);
     ExitUpdater(first);
 }
 

@@ -51,7 +51,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
                   {"splitter_version", "abc"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-    ExpectScreen(window, shown::kReady, "0211", true, true, true);
+    ExpectScreen(window, shown::kReady, "0211", kAllEnabled);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     // Home moves the log's caret to its start mid-flash; what follows still goes at the end.
@@ -69,10 +69,10 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ExitUpdater(window);
 
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-    ExpectScreen(window, shown::kReady, "****", true, true, true);
+    ExpectScreen(window, shown::kReady, "****", kAllEnabled);
     ASSERT_TRUE(window.Click(IDC_UPDATE));
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kProgramWaitMs));
-    ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
+    ExpectScreen(window, shown::kUpdateOk, "0214", kAllButUpdate);
     EXPECT_EQ(0, window.ReadProgress(IDC_PROGRESS));
     EXPECT_FALSE(StagingFileExists());
     // With the verdict on screen a log-off and the close box are honoured.
@@ -81,7 +81,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
 
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-    ExpectScreen(window, shown::kReady, "0214", true, true, true);
+    ExpectScreen(window, shown::kReady, "0214", kAllEnabled);
     // Each filter's version without its first seven characters, modal over the main dialog.
     ASSERT_TRUE(window.Click(IDC_ABOUT));
     UiWindow about = UiWindow::WaitFor(shown::kAboutTitle, kProgramWaitMs, m_updater->Id());
@@ -188,7 +188,7 @@ TEST_F(UpdateFlowTest, ForgedStartAndEndMessagesChangeNothingAndASessionsEndWait
                                     kProgramWaitMs, &answer));
     EXPECT_EQ("0x00000000", m_device.Get("last_flash_status"));
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdateOk, kProgramWaitMs));
-    ExpectScreen(window, shown::kUpdateOk, "0214", false, true, true);
+    ExpectScreen(window, shown::kUpdateOk, "0214", kAllButUpdate);
     ExitUpdater(window);
     ExpectRunLogHolds({"session ends in state flashing", "the flash ended as the session ended: 1",
                        "program ends in state finished"});

@@ -35,7 +35,7 @@ bool UpdaterFixture::StagingFileExists() const {
     return FileSize(m_folder.File(files::kStaging)) >= 0;
 }
 
-void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts) const {
+void UpdaterFixture::ExpectRunLogHolds(const std::vector<std::string>& parts, CallerLine) const {
     const Bytes bytes = ReadBytes(m_folder.File(files::kRunLog));
     const std::string log(bytes.begin(), bytes.end());
     for (const std::string& part : parts)
@@ -51,12 +51,11 @@ std::string UpdaterFixture::Text(const UiWindow& window, int controlId) {
 }
 
 void UpdaterFixture::ExpectScreen(const UiWindow& window, const std::string& status,
-                                  const std::string& currentVersion, bool update, bool about,
-                                  bool exit) {
+                                  const std::string& currentVersion, Buttons enabled, CallerLine) {
     EXPECT_EQ(status, Text(window, IDC_STATUS));
     EXPECT_EQ(currentVersion, Text(window, IDC_CURRENT_VERSION));
     EXPECT_EQ("0214", Text(window, IDC_NEW_VERSION));
-    EXPECT_EQ(update, window.IsEnabled(IDC_UPDATE)) << "Update";
-    EXPECT_EQ(about, window.IsEnabled(IDC_ABOUT)) << "About";
-    EXPECT_EQ(exit, window.IsEnabled(IDOK)) << "Exit";
+    EXPECT_EQ(enabled.update, window.IsEnabled(IDC_UPDATE)) << "Update";
+    EXPECT_EQ(enabled.about, window.IsEnabled(IDC_ABOUT)) << "About";
+    EXPECT_EQ(enabled.exit, window.IsEnabled(IDOK)) << "Exit";
 }

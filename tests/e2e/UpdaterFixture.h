@@ -12,6 +12,7 @@
 #include "app/resource.h"
 #include "app/UpdaterIdentity.h"
 #include "app/UpdaterIdentity.h"
+#include "tests/support/CallerLine.h"
 #include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/FirmwareFiles.h"
@@ -40,12 +41,18 @@ protected:
 
     bool StagingFileExists() const;
     // Each of `parts` is in the run log, and no whole path (the folder's own, or any other).
-    void ExpectRunLogHolds(const std::vector<std::string>& parts) const;
+    void ExpectRunLogHolds(const std::vector<std::string>& parts, CallerLine = {}) const;
     // A control's text; "" (and a failure) when it cannot be read.
     static std::string Text(const uidriver::UiWindow& window, int controlId);
+    // Which of Update, About and Exit are enabled.
+    struct Buttons {
+        bool update, about, exit;
+    };
+    static constexpr Buttons kAllEnabled{true, true, true};
+    static constexpr Buttons kAllButUpdate{false, true, true};
     // The status text, the current version and the three buttons together.
     void ExpectScreen(const uidriver::UiWindow& window, const std::string& status,
-                      const std::string& currentVersion, bool update, bool about, bool exit);
+                      const std::string& currentVersion, Buttons enabled, CallerLine = {});
 
     ScratchFolder m_folder;
     // Settings written before the program reads them, and what it recorded of flashes.
