@@ -11,21 +11,14 @@
 
 #include "app/resource.h"
 #include "app/UpdaterIdentity.h"
-#include "app/UpdaterIdentity.h"
 #include "tests/support/CallerLine.h"
 #include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
-#include "tests/support/FirmwareFiles.h"
-#include "tests/support/Programs.h"
 #include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/support/ShownTexts.h"
-#include "tests/support/ShownTexts.h"
-#include "tests/support/SimDeviceState.h"
 #include "tests/support/SimDeviceState.h"
 #include "tests/support/Timeouts.h"
-#include "tools/uidriver/UiWindow.h"
 #include "tools/uidriver/UiWindow.h"
 
 class UpdaterFixture : public ::testing::Test {
