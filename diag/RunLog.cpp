@@ -14,16 +14,22 @@ constexpr char kNewFileSuffix[] = ".new";
 // begin in its last `keep` bytes, or all of a smaller file that begins with a record. Only
 // that end is read, so a file of any size is trimmed, and text before the first record
 // start (garbage, another file's content) is dropped. Nothing when the file cannot be
-// read or is no file on a disk. The kept text ends a line.
+// read, is no file on a disk, or is reached through a link: a hard link's other names and
+// a symbolic link's target are another file, whose text is not the log's. The kept text
+// ends a line.
 std::string KeptRecords(const char* path, DWORD keep) {
     std::string kept;
     HANDLE file =
         CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return kept;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool alone = GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+                       !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
     LARGE_INTEGER size = {};
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+    if (alone && GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+        size.QuadPart > 0) {
         LARGE_INTEGER from = {};
         from.QuadPart = size.QuadPart > keep ? size.QuadPart - keep : 0;
         kept.resize(static_cast<std::size_t>(size.QuadPart - from.QuadPart));

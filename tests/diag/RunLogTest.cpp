@@ -52,15 +52,17 @@ TEST(RunLogTest, DropsTheOldestRecordsAndAppendsThisRun) {
     EXPECT_EQ("command 22: 1\r\n", content.substr(content.size() - 15));
 }
 
-// What a careless folder holds at the log's name: a hard link to the firmware image, a
-// symbolic link to the staging file (made on the Linux side by the tests' set-up: Wine makes
-// none), a log of garbage far larger than any log of ours. Each run leaves its record
-// alone in a file of its own, and the other file as it was.
+// What a careless folder holds at the log's name: a hard link to a file of the user's that
+// reads like a log, a symbolic link to the staging file (made on the Linux side by the
+// tests' set-up: Wine makes none), a log of garbage far larger than any log of ours. Each
+// run leaves its record alone in a file of its own, and the other file as it was. (The
+// update tests link the log to the firmware image.)
 TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
     ScratchFolder folder;
-    const std::string image = folder.File(files::kImage);
-    const Bytes imageBytes = WriteTestImage(image);
-    ASSERT_TRUE(CreateHardLinkA(folder.File(files::kRunLog).c_str(), image.c_str(), nullptr));
+    const std::string notes = folder.File("notes.txt");
+    const Bytes notesBytes = {'=', '=', '=', ' ', 'm', 'y', '\r', '\n'};
+    WriteBytes(notes, notesBytes);
+    ASSERT_TRUE(CreateHardLinkA(folder.File(files::kRunLog).c_str(), notes.c_str(), nullptr));
     const char* linked = std::getenv("ZRC_LINKED_LOG_FOLDER");
     ASSERT_NE(nullptr, linked) << "the symbolic links come from the ctest set-up";
     const std::string symbolic = std::string("Z:") + linked;
@@ -77,7 +79,7 @@ TEST(RunLogTest, ReplacesLinksAndGarbageWithThisRunAlone) {
         EXPECT_EQ(content.size(), content.find("command 22: 1\r\n") + 15) << dir;
         EXPECT_EQ(-1, FileSize(dir + "\\" + files::kNewRunLog)) << dir;
     }
-    EXPECT_TRUE(ReadBytes(image) == imageBytes);
+    EXPECT_TRUE(ReadBytes(notes) == notesBytes);
     EXPECT_EQ("target\n", ReadText(symbolic + "\\" + files::kStaging));
 }
 
