@@ -20,10 +20,7 @@
 // The main dialog with its protected parts open to the tests.
 class TestUpdaterDlg : public CUpdaterDlg {
 public:
-    using CUpdaterDlg::m_dwMicrocodeVersion;
-    using CUpdaterDlg::m_filterVersions;
     using CUpdaterDlg::m_pLink;
-    using CUpdaterDlg::m_strAcceptedVersion;
 };
 
 struct DialogOptions {
