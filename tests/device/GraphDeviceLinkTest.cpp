@@ -1,8 +1,10 @@
-// Opening, closing and reopening a link over fake vendor filters in a real graph, and the
-// vendor's identifiers and graph names it opens them by.
+// Opening, closing and reopening a link over fake vendor filters in a real graph, the
+// vendor's identifiers and graph names it opens them by, and the dialog thread's one-shot
+// convention: a held link is used and kept, otherwise a link lives for the one command.
 #include "tests/device/DeviceTest.h"
 
 #include "device/DeviceCommands.h"
+#include "device/OneShotCommand.h"
 
 namespace {
 
@@ -24,17 +26,11 @@ using GraphDeviceLinkTest = DeviceTest;
 const char* const kRoleNames[] = {"Source", "Splitter", "Sink"};
 class VendorIdentifiersTest : public testing::TestWithParam<int> {};
 
-TEST_P(VendorIdentifiersTest, MatchTheMakersText) {
-    const int i = GetParam();
-    const VendorFilter& filter = kVendorFilters[i];
+// The class identifiers and graph names are the maker's where the graph holds the filters.
+TEST_P(VendorIdentifiersTest, PrivateInterfaceMatchesTheMakersText) {
     wchar_t text[40] = {};
-    ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
-    EXPECT_STREQ(kMakersText[i].classId, text);
-    ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
-    EXPECT_STREQ(kMakersText[i].privateId, text);
-    wchar_t name[128] = {};
-    ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
-    EXPECT_STREQ(kMakersText[i].graphName, name);
+    ASSERT_EQ(39, StringFromGUID2(kVendorFilters[GetParam()].privateId, text, 40));
+    EXPECT_STREQ(kMakersText[GetParam()].privateId, text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Roles, VendorIdentifiersTest, testing::Range(0, kFilterRoleCount),
@@ -170,6 +166,38 @@ TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) 
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr));
 
     EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FilterRole::Source).calls);
+}
+
+using OneShotCommandTest = DeviceTest;
+
+TEST_F(OneShotCommandTest, AHeldLinkIsUsedAndKept) {
+    // Held without a Source filter, so a link of the caller's configuration would answer.
+    ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
+    CDeviceLink* link = m_link.get();
+
+    EXPECT_EQ(0, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_CHECK_READY, nullptr));
+
+    EXPECT_EQ(m_link.get(), link);
+    EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
+    EXPECT_EQ(0, Record(FilterRole::Source).created);
+}
+
+// Without a held link, a link of the caller's configuration lives for the one command;
+// a configuration that does not open fails it, and no other is tried.
+TEST_F(OneShotCommandTest, WithoutAHeldLinkALinkOfTheCallersConfigurationLivesForTheCommand) {
+    Script(FilterRole::Source).flashWord = 0x0214;
+    CDeviceLink* link = nullptr;
+    DWORD word = 0;
+
+    EXPECT_EQ(1, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(0x0214u, word);
+
+    word = 0xDEAD;
+    EXPECT_EQ(0, OneShotCommand(link, 8, CMD_READ_FLASH_VERSION, &word));
+
+    EXPECT_EQ(nullptr, link);
+    EXPECT_EQ(0xDEADu, word);
+    EXPECT_EQ(1, Record(FilterRole::Source).created);
 }
 
 } // namespace
