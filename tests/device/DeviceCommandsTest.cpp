@@ -83,7 +83,7 @@ TEST_P(StatusRuleTest, OfEachSourceCommand) {
 INSTANTIATE_TEST_SUITE_P(Commands, StatusRuleTest,
                          testing::Combine(testing::ValuesIn(kCommands),
                                           testing::Range(0, int(std::size(kStatuses)))),
-                         [](const testing::TestParamInfo<StatusRuleTest::ParamType>& info) {
+                         [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) +
                                     kStatuses[std::get<1>(info.param)].name;
                          });

@@ -1,8 +1,7 @@
-// Reading the simulated device's settings.
+// The numbers in the simulated device's settings.
 #include <gtest/gtest.h>
 
 #include "sim/SimSettings.h"
-#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -31,23 +30,6 @@ TEST(SimSettingsTest, NumbersAreDecimalOrHexadecimal) {
             EXPECT_EQ(c.value, value) << c.text;
         }
     }
-}
-
-TEST(SimSettingsTest, UnsetKeysReadTheirDefaultsAndSavedKeysReadBack) {
-    ScratchFolder scratch;
-    const std::wstring folder(scratch.Path().begin(), scratch.Path().end());
-    SimSettings written(folder);
-    written.Load();
-    EXPECT_EQ(30000u, written.GetNumber("flash_ms"));
-    written.Set("flash_ms", "64");
-    written.Set("source_version", "Text = with equals");
-    ASSERT_TRUE(written.Save());
-
-    SimSettings read(folder);
-    read.Load();
-    EXPECT_EQ(64u, read.GetNumber("flash_ms"));
-    EXPECT_EQ("Text = with equals", read.Get("source_version"));
-    EXPECT_EQ(3000u, read.GetNumber("read_ms"));
 }
 
 } // namespace

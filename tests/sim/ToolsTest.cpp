@@ -31,8 +31,8 @@ TEST_F(ToolsTest, ZrcsimSetsFaultsSettingsAndTheFlashVersion) {
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "fault not-ready-2 power-loss"));
     EXPECT_EQ("1", m_device.Get("probe2"));
     EXPECT_EQ("1", m_device.Get("fault_power_loss"));
-    ASSERT_EQ(0, RunBeside("zrcsim.exe", "set flash_ms=100 \"source_version=Src 1 2\""));
-    EXPECT_EQ("Src 1 2", m_device.Get("source_version"));
+    ASSERT_EQ(0, RunBeside("zrcsim.exe", "set flash_ms=100 \"source_version=Src = 1 2\""));
+    EXPECT_EQ("Src = 1 2", m_device.Get("source_version")) << "saved and read back whole";
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "version 0214"));
     EXPECT_EQ(0x0214u, FlashVersionWord() & 0xFFFF);
 
@@ -84,6 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadRequest{"ShortVersion", "zrcsim.exe", "version 21"},
         BadRequest{"ImageVersionNotHex", "mkfirmware.exe", "--version 02X4 -o image.bin"},
         BadRequest{"ImageShorterThanItsTrailer", "mkfirmware.exe", "--length 3 -o image.bin"}),
-    [](const testing::TestParamInfo<BadRequest>& info) { return std::string(info.param.name); });
+    [](const auto& info) { return info.param.name; });
 
 } // namespace
