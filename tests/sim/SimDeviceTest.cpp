@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstring>
-#include <string>
 
 #include "device/DeviceCommands.h"
 #include "device/GraphDeviceLink.h"
@@ -127,15 +126,12 @@ TEST_F(SimDeviceTest, FlashOfAMadeImageTakesItsTimeAndShowsItsVersion) {
 
 // A refused or failed flash leaves the flash as it was; a failed read leaves the value.
 TEST_F(SimDeviceTest, RefusedOrFailedFlashKeepsTheFlash) {
-    Bytes valid = ExpectedStaging(MakeTestImage());
+    const Bytes valid = ExpectedStaging(MakeTestImage());
     Bytes shortFile(valid.begin(), valid.end() - 4);
-    Bytes longFile = valid;
+    Bytes longFile = valid, badFiller = valid, badHighFiller = valid;
     longFile.insert(longFile.end(), 4, 0xFF);
-    Bytes badFiller = valid;
     badFiller[0x3FFFFD] = 0x00; // byte 1 of the last record
-    Bytes badHighFiller = valid;
-    badHighFiller[3] = 0xFE; // byte 3 of the first record
-
+    badHighFiller[3] = 0xFE;    // byte 3 of the first record
     EXPECT_EQ(1, Command(CMD_CHECK_READY, nullptr)) << "makes the new device's flash";
     Bytes before = Flash();
     EXPECT_EQ(0, FlashStaging(".\\missing.bin"));
@@ -147,7 +143,6 @@ TEST_F(SimDeviceTest, RefusedOrFailedFlashKeepsTheFlash) {
     WriteBytes(files::kStaging, valid);
     EXPECT_EQ(0, FlashStaging(files::kStagingPath)) << "a failing flash";
     EXPECT_EQ(before, Flash());
-
     m_device.Set({{"fault_read_fails", "1"}});
     DWORD word = 0xCAFE;
     EXPECT_EQ(0, Command(CMD_READ_FLASH_VERSION, &word));

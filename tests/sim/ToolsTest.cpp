@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "sim/SimFlash.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/Programs.h"
@@ -35,7 +33,6 @@ TEST_F(ToolsTest, ZrcsimSetsFaultsSettingsAndTheFlashVersion) {
     EXPECT_EQ("Src = 1 2", m_device.Get("source_version")) << "saved and read back whole";
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "version 0214"));
     EXPECT_EQ(0x0214u, FlashVersionWord() & 0xFFFF);
-
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "erase"));
     EXPECT_EQ(0xFFFFFFFFu, FlashVersionWord());
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "fault none"));
@@ -51,7 +48,6 @@ TEST_F(ToolsTest, MkfirmwareWritesValidAndDeliberatelyWrongImages) {
     ASSERT_EQ(0x200000u, bytes.size());
     EXPECT_EQ(0x02 ^ 0x2D, bytes[0x1FFFFE]);
     EXPECT_EQ(0x14 ^ 0x4C, bytes[0x1FFFFF]);
-
     ASSERT_EQ(0, RunBeside("mkfirmware.exe", "--version 0213 --length 0x1000 -o image.bin"));
     bytes = ReadBytes("image.bin");
     ASSERT_EQ(0x1000u, bytes.size());
@@ -70,7 +66,6 @@ class ToolRefusalTest : public ToolsTest, public testing::WithParamInterface<Bad
 
 TEST_P(ToolRefusalTest, EndsWithAnErrorAndChangesNothing) {
     EXPECT_NE(0, RunBeside(GetParam().program, GetParam().arguments));
-
     EXPECT_EQ("3000", m_device.Get("read_ms"));
     EXPECT_EQ("0", m_device.Get("probe2"));
     EXPECT_EQ(-1, FileSize(m_folder.File("flash.bin")));
