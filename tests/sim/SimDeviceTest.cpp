@@ -80,10 +80,12 @@ TEST_F(SimDeviceTest, AnswersEachQueryAsConfigured) {
     EXPECT_EQ("0x0000005a", m_device.Get("last_byte"));
     EXPECT_EQ(1, link.Command(CMD_CHECK_READY, nullptr));
 
-    m_device.Set({{"microcode", "0x12345678"}, {"flag_status", "1"}, {"byte_status", "1"}});
+    m_device.Set({{"microcode", "0x12345678"}, {"flag_status", "1"}});
     EXPECT_EQ(1, link.Command(CMD_GET_MICROCODE_VERSION, &microcode));
     EXPECT_EQ(0x12345678u, microcode);
     EXPECT_EQ(0, link.Command(CMD_QUERY_SOURCE_FLAG, nullptr));
+    EXPECT_EQ(1, link.Command(CMD_SET_SOURCE_BYTE, &value)) << "the byte has its own status";
+    m_device.Set({{"byte_status", "1"}});
     EXPECT_EQ(0, link.Command(CMD_SET_SOURCE_BYTE, &value));
     for (const char* probe : {"probe1", "probe2", "probe3"}) {
         m_device.Set({{"probe1", "0"}, {"probe2", "0"}, {"probe3", "0"}, {probe, "1"}});
