@@ -203,8 +203,6 @@ FakeVendorFilters::FakeVendorFilters() {
 
 FakeVendorFilters::~FakeVendorFilters() {
     Revoke();
-    // A filter still referenced is left alive, with its state, so a late caller
-    // does not touch freed memory.
     if (LiveFilters() == 0) {
         for (FakeVendorFilter* filter : g_state->filters)
             delete filter;

@@ -51,7 +51,8 @@ struct FakeFilterRecord {
 class FakeVendorFilters {
 public:
     FakeVendorFilters();
-    // Revokes the class objects; frees the filters unless one is still referenced.
+    // Revokes the class objects; frees the filters unless one is still referenced, which
+    // is left alive with its state so that a late caller does not touch freed memory.
     ~FakeVendorFilters();
     FakeVendorFilters(const FakeVendorFilters&) = delete;
     FakeVendorFilters& operator=(const FakeVendorFilters&) = delete;
