@@ -1,6 +1,6 @@
 // Opening, closing and reopening a link over fake vendor filters in a real graph, the
-// vendor's identifiers and graph names it opens them by, and the dialog thread's one-shot
-// convention: a held link is used and kept, otherwise a link lives for the one command.
+// maker's graph names it adds them under, and the dialog thread's one-shot convention: a
+// held link is used and kept, otherwise a link lives for the one command.
 #include "tests/device/DeviceTest.h"
 
 #include "device/DeviceCommands.h"
@@ -21,20 +21,6 @@ bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
 }
 
 using GraphDeviceLinkTest = DeviceTest;
-
-// By role index.
-const char* const kRoleNames[] = {"Source", "Splitter", "Sink"};
-class VendorIdentifiersTest : public testing::TestWithParam<int> {};
-
-// The class identifiers and graph names are the maker's where the graph holds the filters.
-TEST_P(VendorIdentifiersTest, PrivateInterfaceMatchesTheMakersText) {
-    wchar_t text[40] = {};
-    ASSERT_EQ(39, StringFromGUID2(kVendorFilters[GetParam()].privateId, text, 40));
-    EXPECT_STREQ(kMakersText[GetParam()].privateId, text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Roles, VendorIdentifiersTest, testing::Range(0, kFilterRoleCount),
-                         [](const auto& info) { return kRoleNames[info.param]; });
 
 // How the failing role's filter fails, if at all.
 enum class Fails { kNothing, kCreate, kJoin };

@@ -15,6 +15,7 @@ namespace {
 class FakeVendorFilter;
 
 struct FakeState {
+    CLSID classIds[kFilterRoleCount], privateIds[kFilterRoleCount]; // the maker's, by role
     FakeFilterScript scripts[kFilterRoleCount];
     FakeFilterRecord records[kFilterRoleCount];
     std::vector<FakeVendorFilter*> filters;
@@ -46,7 +47,7 @@ public:
     using Binding = VendorBinding<PrivateSide>;
 
     explicit FakeVendorFilter(FilterRole role)
-        : PinlessFilter(VendorFilterOf(role).classId),
+        : PinlessFilter(g_state->classIds[RoleIndex(role)]),
           m_role(role), m_private{PrivateMethods(role), &m_side} {}
 
     ULONG Count() const { return static_cast<ULONG>(RefCount()); }
@@ -62,7 +63,7 @@ public:
     }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv && riid == VendorFilterOf(m_role).privateId && Script().answersPrivate) {
+        if (ppv && riid == g_state->privateIds[RoleIndex(m_role)] && Script().answersPrivate) {
             *ppv = &m_private;
             m_side.AddRef();
             return S_OK;
@@ -199,6 +200,10 @@ static_assert(std::size(kCreators) == kFilterRoleCount);
 
 FakeVendorFilters::FakeVendorFilters() {
     g_state = new FakeState;
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        CLSIDFromString(kMakersText[i].classId, &g_state->classIds[i]);
+        CLSIDFromString(kMakersText[i].privateId, &g_state->privateIds[i]);
+    }
 }
 
 FakeVendorFilters::~FakeVendorFilters() {
@@ -215,9 +220,9 @@ bool FakeVendorFilters::Register() {
     bool registered = true;
     for (int i = 0; i < kFilterRoleCount; ++i) {
         auto* factory = new ClassFactory(kCreators[i]);
-        registered &= SUCCEEDED(CoRegisterClassObject(kVendorFilters[i].classId, factory,
-                                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
-                                                      &m_cookies[i]));
+        registered &=
+            SUCCEEDED(CoRegisterClassObject(g_state->classIds[i], factory, CLSCTX_INPROC_SERVER,
+                                            REGCLS_MULTIPLEUSE, &m_cookies[i]));
         factory->Release();
     }
     return registered;
