@@ -18,7 +18,6 @@ protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(DeviceTest::SetUp());
         ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-        std::memset(&m_block, 'x', sizeof m_block);
     }
     FakeFilterScript& Source() { return Script(FilterRole::Source); }
     Calls& SourceCalls() { return Record(FilterRole::Source).calls; }
@@ -27,6 +26,11 @@ protected:
     }
     bool Untouched(const char (&field)[VERSION_TEXT_SIZE]) {
         return std::string(field, VERSION_TEXT_SIZE) == std::string(VERSION_TEXT_SIZE, 'x');
+    }
+    // The filter versions, into a block of 'x' bytes.
+    int GetVersions() {
+        std::memset(&m_block, 'x', sizeof m_block);
+        return m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block);
     }
 
     FilterVersionBlock m_block;
@@ -38,22 +42,25 @@ struct StatusCase {
 };
 const StatusCase kStatuses[] = {{"Ok", S_OK}, {"False", S_FALSE}, {"Fail", E_FAIL}, {"Two", 2}};
 
+using S = FakeFilterScript;
 struct CommandCase {
     const char* name;
     int code;
-    HRESULT FakeFilterScript::*status;
+    HRESULT S::*status;
     int results[std::size(kStatuses)]; // by status, as above
+    DWORD S::*out;                     // the value the filter fills in, if any
 };
 const CommandCase kCommands[] = {
-    {"QuerySourceFlag", CMD_QUERY_SOURCE_FLAG, &FakeFilterScript::flagStatus, {1, 0, 1, 1}},
-    {"SetSourceByte", CMD_SET_SOURCE_BYTE, &FakeFilterScript::byteStatus, {1, 0, 1, 1}},
-    {"FlashUpdate", CMD_FLASH_UPDATE, &FakeFilterScript::flashUpdateStatus, {1, 1, 0, 1}},
-    {"ReadFlashVersion", CMD_READ_FLASH_VERSION, &FakeFilterScript::readFlashStatus, {1, 1, 0, 1}},
-    {"QuerySourceWord", CMD_QUERY_SOURCE_WORD, &FakeFilterScript::queryWordStatus, {1, 1, 1, 1}},
+    {"QuerySourceFlag", CMD_QUERY_SOURCE_FLAG, &S::flagStatus, {1, 0, 1, 1}, nullptr},
+    {"SetSourceByte", CMD_SET_SOURCE_BYTE, &S::byteStatus, {1, 0, 1, 1}, nullptr},
+    {"FlashUpdate", CMD_FLASH_UPDATE, &S::flashUpdateStatus, {1, 1, 0, 1}, nullptr},
+    {"ReadFlashVersion", CMD_READ_FLASH_VERSION, &S::readFlashStatus, {1, 1, 0, 1}, &S::flashWord},
+    {"QuerySourceWord", CMD_QUERY_SOURCE_WORD, &S::queryWordStatus, {1, 1, 1, 1}, &S::sourceWord},
     {"GetMicrocodeVersion",
      CMD_GET_MICROCODE_VERSION,
-     &FakeFilterScript::microcodeStatus,
-     {1, 1, 1, 1}},
+     &S::microcodeStatus,
+     {1, 1, 1, 1},
+     &S::microcodeVersion},
 };
 
 // A command, and the index of the status its vendor method returns.
@@ -61,38 +68,30 @@ class StatusRuleTest : public DeviceCommandsTest,
                        public testing::WithParamInterface<std::tuple<CommandCase, int>> {};
 
 // Only S_FALSE refuses where the vendor's methods report "not ready"; a failed read or
-// flash fails; an out value is left alone when the command fails.
+// flash fails. An out value comes back when the filter gives one, and is left alone
+// otherwise.
 TEST_P(StatusRuleTest, OfEachSourceCommand) {
     const auto& [c, i] = GetParam();
     Source().*c.status = kStatuses[i].status;
+    if (c.out)
+        Source().*c.out = 0x0214;
     DWORD arg = kUntouched; // a byte for 28, an out value for the others
     EXPECT_EQ(c.results[i], m_link->Command(c.code, &arg));
-    if (c.results[i] == 0) {
-        EXPECT_EQ(kUntouched, arg);
-    }
+    EXPECT_EQ(c.out && SUCCEEDED(kStatuses[i].status) ? 0x0214u : kUntouched, arg);
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, StatusRuleTest,
                          testing::Combine(testing::ValuesIn(kCommands),
                                           testing::Range(0, int(std::size(kStatuses)))),
-                         [](const testing::TestParamInfo<StatusRuleTest::ParamType>& info) {
+                         [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) +
                                     kStatuses[std::get<1>(info.param)].name;
                          });
 
-TEST_F(DeviceCommandsTest, ArgumentsReachTheFilterAndOutValuesComeBack) {
-    Source().sourceWord = 0x1111;
-    Source().microcodeVersion = 0x2222;
-    Source().flashWord = 0x0214;
-    DWORD sourceWord = 0, microcode = 0, flashWord = 0;
-    EXPECT_EQ(1, m_link->Command(CMD_QUERY_SOURCE_WORD, &sourceWord));
-    EXPECT_EQ(1, m_link->Command(CMD_GET_MICROCODE_VERSION, &microcode));
-    EXPECT_EQ(1, m_link->Command(CMD_READ_FLASH_VERSION, &flashWord));
-    EXPECT_EQ(0x1111u, sourceWord);
-    EXPECT_EQ(0x2222u, microcode);
-    EXPECT_EQ(0x0214u, flashWord);
+TEST_F(DeviceCommandsTest, ArgumentsReachTheFilter) {
+    DWORD flashWord = 0;
+    m_link->Command(CMD_READ_FLASH_VERSION, &flashWord);
     EXPECT_EQ(0x1FFFFCu, Record(FilterRole::Source).flashAddress);
-
     BYTE byte = 0x5A;
     m_link->Command(CMD_SET_SOURCE_BYTE, &byte);
     EXPECT_EQ(0x5A, Record(FilterRole::Source).sourceByte);
@@ -133,51 +132,40 @@ TEST_F(DeviceCommandsTest, CommandsThatCannotRunFailAndTouchNothing) {
         EXPECT_EQ(0, m_link->Command(code, &value)) << code;
     EXPECT_TRUE(SourceCalls().empty());
 
-    Source().answersPrivate = false;
-    for (int code : {21, 22, 23, 26, 28, 49, 50})
-        EXPECT_EQ(0, m_link->Command(code, &value)) << code;
-    ASSERT_EQ(1, m_link->Open(CONFIG_SPLITTER, 0));
-    Source().answersPrivate = true;
-    for (int code : {21, 22, 23, 26, 28, 49, 50})
-        EXPECT_EQ(0, m_link->Command(code, &value)) << code;
+    for (bool sourceHeld : {true, false}) {
+        Source().answersPrivate = !sourceHeld;
+        ASSERT_EQ(1, m_link->Open(sourceHeld ? CONFIG_SOURCE_SPLITTER : CONFIG_SPLITTER, 0));
+        for (int code : {21, 22, 23, 26, 28, 49, 50})
+            EXPECT_EQ(0, m_link->Command(code, &value)) << code << sourceHeld;
+    }
     EXPECT_EQ(kUntouched, value);
 }
 
 TEST_F(DeviceCommandsTest, FilterVersionsFillTheHeldFiltersFieldsCutToFitUntilAFailure) {
-    const std::string sixty(60, 'L');
-    const std::string fortyNine(49, 'n');
+    const std::string sixty(60, 'L'), fortyNine(49, 'n');
     Script(FilterRole::Source).versionText = sixty.c_str();
     Script(FilterRole::Splitter).versionText = fortyNine.c_str();
     Script(FilterRole::Sink).versionText = "snk";
-
-    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
-
+    EXPECT_EQ(1, GetVersions());
     EXPECT_EQ(sixty.substr(0, 49), Field(m_block.szSourceVersion));
     EXPECT_EQ(fortyNine, Field(m_block.szSplitterVersion));
     EXPECT_TRUE(Untouched(m_block.szSinkVersion));
-
     ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
-    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
+    EXPECT_EQ(1, GetVersions());
     EXPECT_EQ("snk", Field(m_block.szSinkVersion));
-
-    m_link->Close();
-    std::memset(&m_block, 'x', sizeof m_block);
-    EXPECT_EQ(1, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block)) << "a link without filters";
     EXPECT_TRUE(Untouched(m_block.szSourceVersion));
+    m_link->Close();
+    EXPECT_EQ(1, GetVersions()) << "a link without filters";
     EXPECT_TRUE(Untouched(m_block.szSinkVersion));
 
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     Script(FilterRole::Splitter).versionText = nullptr; // a success without a text fails
-
-    EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
+    EXPECT_EQ(0, GetVersions());
     EXPECT_EQ(sixty.substr(0, 49), Field(m_block.szSourceVersion));
     EXPECT_TRUE(Untouched(m_block.szSplitterVersion));
-
-    std::memset(&m_block, 'x', sizeof m_block);
     Script(FilterRole::Source).versionStatus = E_FAIL;
     Record(FilterRole::Splitter).calls.clear();
-
-    EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, &m_block));
+    EXPECT_EQ(0, GetVersions());
     EXPECT_TRUE(Untouched(m_block.szSourceVersion));
     EXPECT_TRUE(Record(FilterRole::Splitter).calls.empty());
 }

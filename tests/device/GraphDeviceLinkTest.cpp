@@ -1,8 +1,10 @@
-// Opening, closing and reopening a link over fake vendor filters in a real graph, and the
-// vendor's identifiers and graph names it opens them by.
+// Opening, closing and reopening a link over fake vendor filters in a real graph, the
+// maker's graph names it adds them under, and the dialog thread's one-shot convention: a
+// held link is used and kept, otherwise a link lives for the one command.
 #include "tests/device/DeviceTest.h"
 
 #include "device/DeviceCommands.h"
+#include "device/OneShotCommand.h"
 
 namespace {
 
@@ -19,28 +21,6 @@ bool GraphHolds(IGraphBuilder* graph, FilterRole role) {
 }
 
 using GraphDeviceLinkTest = DeviceTest;
-
-// By role index.
-const char* const kRoleNames[] = {"Source", "Splitter", "Sink"};
-class VendorIdentifiersTest : public testing::TestWithParam<int> {};
-
-TEST_P(VendorIdentifiersTest, MatchTheMakersText) {
-    const int i = GetParam();
-    const VendorFilter& filter = kVendorFilters[i];
-    wchar_t text[40] = {};
-    ASSERT_EQ(39, StringFromGUID2(filter.classId, text, 40));
-    EXPECT_STREQ(kMakersText[i].classId, text);
-    ASSERT_EQ(39, StringFromGUID2(filter.privateId, text, 40));
-    EXPECT_STREQ(kMakersText[i].privateId, text);
-    wchar_t name[128] = {};
-    ASSERT_NE(0, MultiByteToWideChar(CP_ACP, 0, filter.graphName, -1, name, 128));
-    EXPECT_STREQ(kMakersText[i].graphName, name);
-}
-
-INSTANTIATE_TEST_SUITE_P(Roles, VendorIdentifiersTest, testing::Range(0, kFilterRoleCount),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return kRoleNames[info.param];
-                         });
 
 // How the failing role's filter fails, if at all.
 enum class Fails { kNothing, kCreate, kJoin };
@@ -66,11 +46,8 @@ TEST_P(OpenTest, GivesEachResultAndState) {
         (c.how == Fails::kCreate ? Script(c.failing).createStatus : Script(c.failing).joinStatus) =
             E_FAIL;
     InspectableLink link;
-
     EXPECT_EQ(c.result, link.Open(c.config, 0));
-
     ASSERT_NE(nullptr, link.GetGraph());
-    EXPECT_EQ(link.m_pGraph, link.GetGraph());
     EXPECT_EQ(c.configAfter, link.m_nConfig);
     for (int i = 0; i < kFilterRoleCount; ++i) {
         const bool held = c.held & (1u << i);
@@ -80,31 +57,29 @@ TEST_P(OpenTest, GivesEachResultAndState) {
     EXPECT_EQ(c.held & kSource ? 1 : 0, link.Command(CMD_CHECK_READY, nullptr));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Link, OpenTest,
-    testing::Values(
-        OpenCase{"SourceAndSplitter", 12, FilterRole::Source, Fails::kNothing, 1, 12,
-                 kSource | kSplitter},
-        OpenCase{"Splitter", 11, FilterRole::Source, Fails::kNothing, 1, 11, kSplitter},
-        OpenCase{"Sink", 10, FilterRole::Source, Fails::kNothing, 1, 10, kSink},
-        OpenCase{"NoSourceFilter", 12, FilterRole::Source, Fails::kCreate, 2, -1, 0},
-        OpenCase{"SourceNotAddable", 12, FilterRole::Source, Fails::kJoin, 2, -1, 0},
-        OpenCase{"NoSplitterPartlyOpen", 12, FilterRole::Splitter, Fails::kCreate, 3, -1, kSource},
-        OpenCase{"SplitterNotAddable", 12, FilterRole::Splitter, Fails::kJoin, 3, -1, kSource},
-        OpenCase{"NoSplitterAlone", 11, FilterRole::Splitter, Fails::kCreate, 3, -1, 0},
-        OpenCase{"NoSinkFilter", 10, FilterRole::Sink, Fails::kCreate, 10, -1, 0}),
-    [](const testing::TestParamInfo<OpenCase>& info) { return info.param.name; });
+constexpr FilterRole kSourceRole = FilterRole::Source, kSplitterRole = FilterRole::Splitter;
+const OpenCase kOpenCases[] = {
+    {"SourceAndSplitter", 12, kSourceRole, Fails::kNothing, 1, 12, kSource | kSplitter},
+    {"Splitter", 11, kSourceRole, Fails::kNothing, 1, 11, kSplitter},
+    {"Sink", 10, kSourceRole, Fails::kNothing, 1, 10, kSink},
+    {"NoSourceFilter", 12, kSourceRole, Fails::kCreate, 2, -1, 0},
+    {"SourceNotAddable", 12, kSourceRole, Fails::kJoin, 2, -1, 0},
+    {"NoSplitterPartlyOpen", 12, kSplitterRole, Fails::kCreate, 3, -1, kSource},
+    {"SplitterNotAddable", 12, kSplitterRole, Fails::kJoin, 3, -1, kSource},
+    {"NoSplitterAlone", 11, kSplitterRole, Fails::kCreate, 3, -1, 0},
+    {"NoSinkFilter", 10, FilterRole::Sink, Fails::kCreate, 10, -1, 0},
+};
+INSTANTIATE_TEST_SUITE_P(Link, OpenTest, testing::ValuesIn(kOpenCases),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(GraphDeviceLinkTest, UnknownConfigurationChangesNothing) {
     InspectableLink unopened;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     IGraphBuilder* graph = m_link->m_pGraph;
-
     for (int config : {8, 0, -1, 9, 13}) {
         EXPECT_EQ(0, unopened.Open(config, 0)) << config;
         EXPECT_EQ(0, m_link->Open(config, 0)) << config;
     }
-
     EXPECT_EQ(nullptr, unopened.m_pGraph);
     EXPECT_EQ(CONFIG_NONE, unopened.m_nConfig);
     EXPECT_EQ(graph, m_link->m_pGraph);
@@ -120,9 +95,7 @@ TEST_F(GraphDeviceLinkTest, ReopenAndCloseDropEveryFilterOfTheOldConfiguration) 
     Script(FilterRole::Splitter).createStatus = S_OK;
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
     EXPECT_EQ(1, Record(FilterRole::Source).destroyed) << "the partly open link's Source";
-
     ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
-
     EXPECT_EQ(2, Record(FilterRole::Source).destroyed);
     EXPECT_EQ(1, Record(FilterRole::Splitter).destroyed);
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Source));
@@ -133,7 +106,6 @@ TEST_F(GraphDeviceLinkTest, ReopenAndCloseDropEveryFilterOfTheOldConfiguration) 
 
     m_link->Close();
     m_link->Close();
-
     EXPECT_EQ(nullptr, m_link->m_pGraph);
     EXPECT_EQ(nullptr, m_link->Slot(FilterRole::Sink));
     EXPECT_EQ(CONFIG_NONE, m_link->m_nConfig);
@@ -162,14 +134,39 @@ TEST_F(GraphDeviceLinkTest, CloseReleasesTheLastFilterUntilItIsGone) {
 TEST_F(GraphDeviceLinkTest, PropertyPagesNeedCodeTwoAndShowNothingWithoutPages) {
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr)) << "no Source filter";
     ASSERT_EQ(1, m_link->Open(CONFIG_SOURCE_SPLITTER, 0));
-
     EXPECT_EQ(0, m_link->ShowPropertyPages(1, nullptr));
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr)) << "Source without pages";
     Script(FilterRole::Source).hasPropertyPages = true;
     Script(FilterRole::Source).getPagesStatus = E_FAIL;
     EXPECT_EQ(1, m_link->ShowPropertyPages(2, nullptr));
-
     EXPECT_EQ(std::vector<std::string>{"GetPages"}, Record(FilterRole::Source).calls);
+}
+
+using OneShotCommandTest = DeviceTest;
+
+TEST_F(OneShotCommandTest, AHeldLinkIsUsedAndKept) {
+    // Held without a Source filter, so a link of the caller's configuration would answer.
+    ASSERT_EQ(1, m_link->Open(CONFIG_SINK, 0));
+    CDeviceLink* link = m_link.get();
+    EXPECT_EQ(0, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_CHECK_READY, nullptr));
+    EXPECT_EQ(m_link.get(), link);
+    EXPECT_EQ(CONFIG_SINK, m_link->m_nConfig);
+    EXPECT_EQ(0, Record(FilterRole::Source).created);
+}
+
+// Without a held link, a link of the caller's configuration lives for the one command;
+// a configuration that does not open fails it, and no other is tried.
+TEST_F(OneShotCommandTest, WithoutAHeldLinkALinkOfTheCallersConfigurationLivesForTheCommand) {
+    Script(FilterRole::Source).flashWord = 0x0214;
+    CDeviceLink* link = nullptr;
+    DWORD word = 0;
+    EXPECT_EQ(1, OneShotCommand(link, CONFIG_SOURCE_SPLITTER, CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(0x0214u, word);
+    word = 0xDEAD;
+    EXPECT_EQ(0, OneShotCommand(link, 8, CMD_READ_FLASH_VERSION, &word));
+    EXPECT_EQ(nullptr, link);
+    EXPECT_EQ(0xDEADu, word);
+    EXPECT_EQ(1, Record(FilterRole::Source).created);
 }
 
 } // namespace

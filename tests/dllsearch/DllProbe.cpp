@@ -19,9 +19,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE Marks(int* imported, int* beside, int* late) override {
         HMODULE module = LoadLibraryA("zrclate.dll");
-        if (!module) {
+        if (!module)
             return HRESULT_FROM_WIN32(GetLastError());
-        }
         const auto lateMark = reinterpret_cast<int (*)()>(
             reinterpret_cast<void*>(GetProcAddress(module, "HelperMark")));
         *imported = HelperMark();
@@ -35,8 +34,6 @@ public:
 } // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-    if (clsid != CLSID_DllProbe) {
-        return CLASS_E_CLASSNOTAVAILABLE;
-    }
-    return g_probe.QueryInterface(iid, object);
+    return clsid == CLSID_DllProbe ? g_probe.QueryInterface(iid, object)
+                                   : CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -112,6 +112,4 @@ TEST_P(DllSearch, FilterAndItsHelpersLoadAsWindowsFindsThemNeverFromTheCurrentFo
 INSTANTIATE_TEST_SUITE_P(Registrations, DllSearch,
                          testing::Values(Registration{"ByWholePath", false},
                                          Registration{"ByBareNameInSystemFolder", true}),
-                         [](const testing::TestParamInfo<Registration>& info) {
-                             return std::string(info.param.name);
-                         });
+                         [](const auto& info) { return info.param.name; });

@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "sim/SimFlash.h"
 #include "tests/support/FirmwareFiles.h"
 #include "tests/support/Programs.h"
@@ -31,11 +29,10 @@ TEST_F(ToolsTest, ZrcsimSetsFaultsSettingsAndTheFlashVersion) {
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "fault not-ready-2 power-loss"));
     EXPECT_EQ("1", m_device.Get("probe2"));
     EXPECT_EQ("1", m_device.Get("fault_power_loss"));
-    ASSERT_EQ(0, RunBeside("zrcsim.exe", "set flash_ms=100 \"source_version=Src 1 2\""));
-    EXPECT_EQ("Src 1 2", m_device.Get("source_version"));
+    ASSERT_EQ(0, RunBeside("zrcsim.exe", "set flash_ms=100 \"source_version=Src = 1 2\""));
+    EXPECT_EQ("Src = 1 2", m_device.Get("source_version")) << "saved and read back whole";
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "version 0214"));
     EXPECT_EQ(0x0214u, FlashVersionWord() & 0xFFFF);
-
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "erase"));
     EXPECT_EQ(0xFFFFFFFFu, FlashVersionWord());
     ASSERT_EQ(0, RunBeside("zrcsim.exe", "fault none"));
@@ -51,7 +48,6 @@ TEST_F(ToolsTest, MkfirmwareWritesValidAndDeliberatelyWrongImages) {
     ASSERT_EQ(0x200000u, bytes.size());
     EXPECT_EQ(0x02 ^ 0x2D, bytes[0x1FFFFE]);
     EXPECT_EQ(0x14 ^ 0x4C, bytes[0x1FFFFF]);
-
     ASSERT_EQ(0, RunBeside("mkfirmware.exe", "--version 0213 --length 0x1000 -o image.bin"));
     bytes = ReadBytes("image.bin");
     ASSERT_EQ(0x1000u, bytes.size());
@@ -70,7 +66,6 @@ class ToolRefusalTest : public ToolsTest, public testing::WithParamInterface<Bad
 
 TEST_P(ToolRefusalTest, EndsWithAnErrorAndChangesNothing) {
     EXPECT_NE(0, RunBeside(GetParam().program, GetParam().arguments));
-
     EXPECT_EQ("3000", m_device.Get("read_ms"));
     EXPECT_EQ("0", m_device.Get("probe2"));
     EXPECT_EQ(-1, FileSize(m_folder.File("flash.bin")));
@@ -84,6 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadRequest{"ShortVersion", "zrcsim.exe", "version 21"},
         BadRequest{"ImageVersionNotHex", "mkfirmware.exe", "--version 02X4 -o image.bin"},
         BadRequest{"ImageShorterThanItsTrailer", "mkfirmware.exe", "--length 3 -o image.bin"}),
-    [](const testing::TestParamInfo<BadRequest>& info) { return std::string(info.param.name); });
+    [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include <ocidl.h>
 
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "sim/ClassFactory.h"
 #include "sim/PinlessFilter.h"
@@ -13,6 +15,7 @@ namespace {
 class FakeVendorFilter;
 
 struct FakeState {
+    CLSID classIds[kFilterRoleCount], privateIds[kFilterRoleCount]; // the maker's, by role
     FakeFilterScript scripts[kFilterRoleCount];
     FakeFilterRecord records[kFilterRoleCount];
     std::vector<FakeVendorFilter*> filters;
@@ -32,42 +35,37 @@ public:
         HRESULT QueryInterface(REFIID riid, void** ppv) {
             return filter->QueryInterface(riid, ppv);
         }
-        ULONG AddRef() { return filter->AddPrivateRef(); }
-        ULONG Release() { return filter->ReleasePrivateRef(); }
+        ULONG AddRef() {
+            ++filter->Record().privateRefs;
+            return filter->AddRef();
+        }
+        ULONG Release() {
+            --filter->Record().privateRefs;
+            return filter->Release();
+        }
     };
     using Binding = VendorBinding<PrivateSide>;
 
-    FakeVendorFilter(FakeState* state, FilterRole role)
-        : PinlessFilter(VendorFilterOf(role).classId), m_state(state),
+    explicit FakeVendorFilter(FilterRole role)
+        : PinlessFilter(g_state->classIds[RoleIndex(role)]),
           m_role(role), m_private{PrivateMethods(role), &m_side} {}
 
     ULONG Count() const { return static_cast<ULONG>(RefCount()); }
-    const FakeFilterScript& Script() const { return m_state->scripts[RoleIndex(m_role)]; }
-    FakeFilterRecord& Record() const { return m_state->records[RoleIndex(m_role)]; }
+    const FakeFilterScript& Script() const { return g_state->scripts[RoleIndex(m_role)]; }
+    FakeFilterRecord& Record() const { return g_state->records[RoleIndex(m_role)]; }
 
-    HRESULT Called(const char* name, HRESULT status) {
+    // Records the call and returns its status; on success, value goes to *out if given.
+    HRESULT Called(const char* name, HRESULT status, DWORD* out = nullptr, DWORD value = 0) {
         Record().calls.push_back(name);
-        return status;
-    }
-    HRESULT Fill(const char* name, HRESULT status, DWORD* out, DWORD value) {
-        if (SUCCEEDED(Called(name, status)) && out)
+        if (SUCCEEDED(status) && out)
             *out = value;
         return status;
     }
 
-    ULONG AddPrivateRef() {
-        ++Record().privateRefs;
-        return AddRef();
-    }
-    ULONG ReleasePrivateRef() {
-        --Record().privateRefs;
-        return Release();
-    }
-
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (ppv && riid == VendorFilterOf(m_role).privateId && Script().answersPrivate) {
+        if (ppv && riid == g_state->privateIds[RoleIndex(m_role)] && Script().answersPrivate) {
             *ppv = &m_private;
-            AddPrivateRef();
+            m_side.AddRef();
             return S_OK;
         }
         return PinlessFilter::QueryInterface(riid, ppv);
@@ -91,12 +89,8 @@ public:
     }
 
     STDMETHODIMP GetPages(CAUUID* pPages) override {
-        HRESULT status = Called("GetPages", Script().getPagesStatus);
-        if (FAILED(status))
-            return status;
-        pPages->cElems = 0;
-        pPages->pElems = nullptr;
-        return S_OK;
+        *pPages = {};
+        return Called("GetPages", Script().getPagesStatus);
     }
 
 protected:
@@ -108,52 +102,53 @@ protected:
     void Destroy() override { ++Record().destroyed; }
 
 private:
-    FakeState* m_state;
     FilterRole m_role;
     PrivateSide m_side{this};
     Binding m_private;
 };
 
-template <typename I> FakeVendorFilter* Owner(I* self) {
-    return FakeVendorFilter::Binding::OwnerOf(self)->filter;
+// The private methods: each records its call and answers as its role's script says.
+template <typename I> FakeVendorFilter& Fake(I* self) {
+    return *FakeVendorFilter::Binding::OwnerOf(self)->filter;
+}
+const FakeFilterScript& Says(ISourcePrivate* self) {
+    return Fake(self).Script();
 }
 
 template <typename I> HRESULT STDMETHODCALLTYPE GetVersionString(I* self, char** text) {
-    FakeVendorFilter* filter = Owner(self);
-    HRESULT status = filter->Called("GetVersionString", filter->Script().versionStatus);
+    const FakeFilterScript& script = Fake(self).Script();
+    const HRESULT status = Fake(self).Called("GetVersionString", script.versionStatus);
     if (SUCCEEDED(status))
-        *text = const_cast<char*>(filter->Script().versionText);
+        *text = const_cast<char*>(script.versionText);
     return status;
 }
-
 HRESULT STDMETHODCALLTYPE QuerySourceWord(ISourcePrivate* self, DWORD* value) {
-    FakeVendorFilter* f = Owner(self);
-    return f->Fill("QuerySourceWord", f->Script().queryWordStatus, value, f->Script().sourceWord);
+    return Fake(self).Called("QuerySourceWord", Says(self).queryWordStatus, value,
+                             Says(self).sourceWord);
 }
 template <int N> HRESULT STDMETHODCALLTYPE ReadyProbe(ISourcePrivate* self) {
     const char* const names[] = {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"};
-    return Owner(self)->Called(names[N], Owner(self)->Script().probeStatus[N]);
+    return Fake(self).Called(names[N], Says(self).probeStatus[N]);
 }
 HRESULT STDMETHODCALLTYPE GetMicrocodeVersion(ISourcePrivate* self, DWORD* version) {
-    FakeVendorFilter* f = Owner(self);
-    return f->Fill("GetMicrocodeVersion", f->Script().microcodeStatus, version,
-                   f->Script().microcodeVersion);
+    return Fake(self).Called("GetMicrocodeVersion", Says(self).microcodeStatus, version,
+                             Says(self).microcodeVersion);
 }
 HRESULT STDMETHODCALLTYPE QuerySourceFlag(ISourcePrivate* self) {
-    return Owner(self)->Called("QuerySourceFlag", Owner(self)->Script().flagStatus);
+    return Fake(self).Called("QuerySourceFlag", Says(self).flagStatus);
 }
 HRESULT STDMETHODCALLTYPE SetSourceByte(ISourcePrivate* self, BYTE value) {
-    Owner(self)->Record().sourceByte = value;
-    return Owner(self)->Called("SetSourceByte", Owner(self)->Script().byteStatus);
+    Fake(self).Record().sourceByte = value;
+    return Fake(self).Called("SetSourceByte", Says(self).byteStatus);
 }
 HRESULT STDMETHODCALLTYPE FlashUpdate(ISourcePrivate* self, UpdateThreadArgs* updateArgs) {
-    Owner(self)->Record().updateArgs = updateArgs;
-    return Owner(self)->Called("FlashUpdate", Owner(self)->Script().flashUpdateStatus);
+    Fake(self).Record().updateArgs = updateArgs;
+    return Fake(self).Called("FlashUpdate", Says(self).flashUpdateStatus);
 }
 HRESULT STDMETHODCALLTYPE ReadFlashWord(ISourcePrivate* self, DWORD address, DWORD* value) {
-    FakeVendorFilter* f = Owner(self);
-    f->Record().flashAddress = address;
-    return f->Fill("ReadFlashWord", f->Script().readFlashStatus, value, f->Script().flashWord);
+    Fake(self).Record().flashAddress = address;
+    return Fake(self).Called("ReadFlashWord", Says(self).readFlashStatus, value,
+                             Says(self).flashWord);
 }
 
 template <typename I, typename Vtbl> Vtbl VersionMethods() {
@@ -189,13 +184,11 @@ const void* PrivateMethods(FilterRole role) {
 template <FilterRole role> HRESULT CreateFake(REFIID riid, void** ppv) {
     if (!g_state)
         return E_UNEXPECTED;
-    HRESULT status = g_state->scripts[RoleIndex(role)].createStatus;
-    if (FAILED(status))
-        return status;
-    auto* filter = new FakeVendorFilter(g_state, role);
-    g_state->filters.push_back(filter);
+    if (FAILED(g_state->scripts[RoleIndex(role)].createStatus))
+        return g_state->scripts[RoleIndex(role)].createStatus;
+    g_state->filters.push_back(new FakeVendorFilter(role));
     ++g_state->records[RoleIndex(role)].created;
-    return HandOut(filter, riid, ppv);
+    return HandOut(g_state->filters.back(), riid, ppv);
 }
 
 // By role.
@@ -207,12 +200,14 @@ static_assert(std::size(kCreators) == kFilterRoleCount);
 
 FakeVendorFilters::FakeVendorFilters() {
     g_state = new FakeState;
+    for (int i = 0; i < kFilterRoleCount; ++i) {
+        CLSIDFromString(kMakersText[i].classId, &g_state->classIds[i]);
+        CLSIDFromString(kMakersText[i].privateId, &g_state->privateIds[i]);
+    }
 }
 
 FakeVendorFilters::~FakeVendorFilters() {
     Revoke();
-    // A filter still referenced is left alive, with its state, so a late caller
-    // does not touch freed memory.
     if (LiveFilters() == 0) {
         for (FakeVendorFilter* filter : g_state->filters)
             delete filter;
@@ -225,9 +220,9 @@ bool FakeVendorFilters::Register() {
     bool registered = true;
     for (int i = 0; i < kFilterRoleCount; ++i) {
         auto* factory = new ClassFactory(kCreators[i]);
-        if (FAILED(CoRegisterClassObject(kVendorFilters[i].classId, factory, CLSCTX_INPROC_SERVER,
-                                         REGCLS_MULTIPLEUSE, &m_cookies[i])))
-            registered = false;
+        registered &=
+            SUCCEEDED(CoRegisterClassObject(g_state->classIds[i], factory, CLSCTX_INPROC_SERVER,
+                                            REGCLS_MULTIPLEUSE, &m_cookies[i]));
         factory->Release();
     }
     return registered;
@@ -236,8 +231,7 @@ bool FakeVendorFilters::Register() {
 void FakeVendorFilters::Revoke() {
     for (DWORD& cookie : m_cookies) {
         if (cookie)
-            CoRevokeClassObject(cookie);
-        cookie = 0;
+            CoRevokeClassObject(std::exchange(cookie, 0));
     }
 }
 
@@ -250,10 +244,6 @@ FakeFilterRecord& FakeVendorFilters::Record(FilterRole role) {
 }
 
 int FakeVendorFilters::LiveFilters() const {
-    int live = 0;
-    for (FakeVendorFilter* filter : g_state->filters) {
-        if (filter->Count() != 0)
-            ++live;
-    }
-    return live;
+    return static_cast<int>(std::count_if(g_state->filters.begin(), g_state->filters.end(),
+                                          [](FakeVendorFilter* f) { return f->Count() != 0; }));
 }

@@ -1,13 +1,33 @@
 #pragma once
 // Programmable stand-ins for the device maker's three filters. While registered, they
-// answer the real class identifiers in the registering thread's apartment; each filter
-// follows the script of its role and writes what it saw into the record of its role.
+// answer the maker's class identifiers, as written below, in the registering thread's
+// apartment; each filter follows the script of its role and writes what it saw into the
+// record of its role.
 #include <windows.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "device/VendorFilters.h"
+
+// Each role's identifiers and graph name as the maker writes them, by role. The fakes
+// register and answer these, not the product's table, so that a one-digit slip in the
+// product leaves the fakes out of reach, as it would the real filters.
+struct MakersText {
+    const wchar_t* classId;
+    const wchar_t* privateId;
+    const wchar_t* graphName;
+};
+inline const MakersText kMakersText[] = {
+    {L"{93AB6DE5-D9D3-48F1-9420-AD59FE222141}", L"{41BE36E1-A949-11D6-99BC-00A0CCDA34F4}",
+     L"Tavo ZRC Source"},
+    {L"{A85D2024-0EDF-4C77-A840-CABBA74DC621}", L"{97C187A1-A957-11D6-99BC-00A0CCDA34F4}",
+     L"Quillon Micro USB-DVR Splitter"},
+    {L"{276CDFA2-A951-11D6-99BC-00A0CCDA34F4}", L"{276CDFA1-A951-11D6-99BC-00A0CCDA34F4}",
+     L"Tavo ZRC Sink"},
+};
+static_assert(std::size(kMakersText) == kFilterRoleCount);
 
 // What the fake filters of one role do. Out values are written only when the method's
 // status is a success, as the real filters do.
@@ -51,7 +71,8 @@ struct FakeFilterRecord {
 class FakeVendorFilters {
 public:
     FakeVendorFilters();
-    // Revokes the class objects; frees the filters unless one is still referenced.
+    // Revokes the class objects; frees the filters unless one is still referenced, which
+    // is left alive with its state so that a late caller does not touch freed memory.
     ~FakeVendorFilters();
     FakeVendorFilters(const FakeVendorFilters&) = delete;
     FakeVendorFilters& operator=(const FakeVendorFilters&) = delete;

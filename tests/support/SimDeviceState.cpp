@@ -10,10 +10,6 @@ SimDeviceState::SimDeviceState(const std::string& folder) : m_folder(folder.begi
     SetEnvironmentVariableW(L"ZRCSIM_STATE", m_folder.c_str());
 }
 
-SimDeviceState::~SimDeviceState() {
-    SetEnvironmentVariableW(L"ZRCSIM_STATE", nullptr);
-}
-
 void SimDeviceState::Set(std::initializer_list<std::pair<const char*, const char*>> values) const {
     SimSettings settings(m_folder);
     settings.Load();

@@ -2,6 +2,8 @@
 // The simulated device of one test: its state folder (settings and flash), named in
 // ZRCSIM_STATE while the object lives, so that the simulator's filters loaded by this
 // process, and the programs it starts, use it.
+#include <windows.h>
+
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -10,7 +12,7 @@ class SimDeviceState {
 public:
     // A new folder is a new device.
     explicit SimDeviceState(const std::string& folder);
-    ~SimDeviceState();
+    ~SimDeviceState() { SetEnvironmentVariableW(L"ZRCSIM_STATE", nullptr); }
     SimDeviceState(const SimDeviceState&) = delete;
     SimDeviceState& operator=(const SimDeviceState&) = delete;
 
