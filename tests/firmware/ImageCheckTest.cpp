@@ -11,15 +11,53 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
-#include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/Timeouts.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
+
+// Holds a file open for reading and denies every other open (but a delete or rename with
+// FILE_SHARE_DELETE in `share`) for `ms` milliseconds or until the object goes, as a virus
+// scanner may hold a file. Windows decides sharing by handle: another program's hold is
+// the same.
+class FileHold {
+public:
+    FileHold(const char* path, DWORD ms, DWORD share)
+        : m_file(CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)),
+          m_release([this, ms] {
+              WaitForSingleObject(m_stop, ms);
+              CloseHandle(m_file);
+          }) {}
+    ~FileHold() {
+        SetEvent(m_stop);
+        m_release.join();
+        CloseHandle(m_stop);
+    }
+    bool Holds() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_file;
+    std::thread m_release;
+};
+
+// A hold of `path` for `ms` milliseconds with `share`.
+struct HeldFileCase {
+    const char* name;
+    const char* path;
+    DWORD ms;
+    DWORD share;
+};
+
+std::string HoldName(const testing::TestParamInfo<HeldFileCase>& info) {
+    return info.param.name;
+}
 
 class InScratchFolder : public testing::Test {
 protected:
@@ -169,15 +207,9 @@ TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
     EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
-// Another process holds a file as a virus scanner may: the image or an old staging file for
-// a second, which is waited for, or the old staging file with delete sharing for longer
-// than any wait, which is moved aside. The old file goes once the holder lets it go.
-struct HeldFileCase {
-    const char* name;
-    const char* path;
-    const char* hold; // file_holder.exe's arguments after the path
-};
-
+// The image or an old staging file held for a second, which is waited for, or the old
+// staging file held with delete sharing for longer than any wait, which is moved aside.
+// The old file goes once the holder lets it go.
 class ImageCheckHeldTest : public ImageCheckTest,
                            public testing::WithParamInterface<HeldFileCase> {};
 
@@ -185,8 +217,8 @@ TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
     const Bytes image = WriteTestImage(files::kImagePath);
     WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
     {
-        StartedPrograms programs;
-        ASSERT_TRUE(programs.StartHolding(GetParam().path, GetParam().hold));
+        FileHold hold(GetParam().path, GetParam().ms, GetParam().share);
+        ASSERT_TRUE(hold.Holds());
         EXPECT_EQ(ImageVerdict::Accepted, Prepare());
         EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
     }
@@ -195,11 +227,11 @@ TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
 
 INSTANTIATE_TEST_SUITE_P(
     Holds, ImageCheckHeldTest,
-    testing::Values(HeldFileCase{"ImageForASecond", files::kImagePath, "1000"},
-                    HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, "1000"},
-                    HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath,
-                                 "60000 delete"}),
-    [](const testing::TestParamInfo<HeldFileCase>& info) { return info.param.name; });
+    testing::Values(HeldFileCase{"ImageForASecond", files::kImagePath, 1000, 0},
+                    HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, 1000, 0},
+                    HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath, 60000,
+                                 FILE_SHARE_DELETE}),
+    HoldName);
 
 // A longer file at the staging file's name, a hard link to another file, and another link
 // to it at the old name that an earlier run left: the conversion replaces the first, removes
@@ -273,17 +305,16 @@ TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
     EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << "no file";
 }
 
-// Another process holds the new file, as a virus scanner may, for the parameter's
-// milliseconds.
-class StagingFileHeldTest : public StagingFileTest, public testing::WithParamInterface<int> {};
+// The new file held while it is checked.
+class StagingFileHeldTest : public StagingFileTest,
+                            public testing::WithParamInterface<HeldFileCase> {};
 
 TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
-    const int holdMs = GetParam();
-    const bool matches = holdMs < 2000;
+    const bool matches = GetParam().ms < 2000;
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
-    StartedPrograms programs;
-    ASSERT_TRUE(programs.StartHolding(files::kStagingPath, std::to_string(holdMs)));
+    FileHold hold(GetParam().path, GetParam().ms, GetParam().share);
+    ASSERT_TRUE(hold.Holds());
     const DWORD start = GetTickCount();
     EXPECT_EQ(matches, StagingFileMatches(files::kStagingPath, m_written));
     if (!matches) {
@@ -291,10 +322,10 @@ TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Holds, StagingFileHeldTest, testing::Values(1000, 8000),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(info.param < 2000 ? "HeldForASecond"
-                                                                  : "HeldThroughout");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Holds, StagingFileHeldTest,
+    testing::Values(HeldFileCase{"HeldForASecond", files::kStagingPath, 1000, 0},
+                    HeldFileCase{"HeldThroughout", files::kStagingPath, 8000, 0}),
+    HoldName);
 
 } // namespace
