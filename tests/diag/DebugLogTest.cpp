@@ -50,15 +50,18 @@ struct WriteCase {
     std::uint32_t flags;
     std::uint32_t threshold;
     std::vector<Step> steps;
+    const char* before = nullptr; // what the file held: opened without the create option
 };
 
 class WriteTest : public DebugLogTest, public testing::WithParamInterface<WriteCase> {};
 
 TEST_P(WriteTest, TheFileHoldsWhatWasWrittenOnceFlushedAtTheThreshold) {
     const WriteCase& c = GetParam();
-    CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE | c.flags, c.threshold);
+    if (c.before)
+        std::ofstream(m_path, std::ios::binary) << c.before;
+    CDebugLog log(m_path.c_str(), (c.before ? 0 : DEBUGLOG_CREATE) | c.flags, c.threshold);
     ASSERT_TRUE(log.IsOpen());
-    std::string all;
+    std::string all = c.before ? c.before : "";
     for (const Step& s : c.steps) {
         const std::size_t size = s.text.size();
         if (!s.dumped.empty())
@@ -97,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"LineEndNotCounted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
         WriteCase{"ThresholdZeroEvenEmptyText", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
         WriteCase{"WithoutTheFlushOption", 0, 0, {{"abc", ""}}},
+        WriteCase{"AppendsWithoutTheCreateOption", 0, 0, {{"new\n", "old\n"}}, "old\n"},
         WriteCase{"DumpOfNothing", 0, 0, {{"", "", Row("00000000", "", "")}}},
         WriteCase{"DumpOfOneRow", 0, 0, {{kAtoP, "", kRowAtoP}}},
         WriteCase{
@@ -107,15 +111,10 @@ INSTANTIATE_TEST_SUITE_P(
                   {{" !~\x7F\x80\xFF", "", Row("00000000", "20 21 7E 7F 80 FF", ". ! ~ . . .")}}}),
     [](const testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
 
-// Destroyed while open, the log closes its file and so writes what it buffered. The
-// default log, in the current folder, is emptied first.
-TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndDefaultLogEmptiesTheFile) {
+// The default log, in the current folder, is emptied first. Destroyed while open, a log
+// closes its file and so writes what it buffered.
+TEST_F(DebugLogTest, DefaultLogEmptiesTheFileAndWritesItWhenDestroyed) {
     std::ofstream(m_path, std::ios::binary) << "old\n";
-    {
-        CDebugLog log(m_path.c_str(), 0, 0xFFFFFFFF);
-        log.WriteLine("new");
-    }
-    EXPECT_EQ("old\nnew\n", OnDisk());
     {
         CurrentFolder current(m_folder.Path());
         CDebugLog log;
