@@ -27,84 +27,65 @@ protected:
     std::string m_path = m_folder.File(files::kDebugLog); // the default log's name
 };
 
-// One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters.
-std::string Row(const char* offset, const std::string& hex, const std::string& chars) {
+// One dump row: leading LF, offset, 16 hex values, five blanks, 16 characters; the values
+// and characters not given are those of positions past the end, 00 and a dot.
+std::string Row(const char* offset, std::string hex, std::string chars) {
+    while (hex.size() < 47)
+        hex += hex.empty() ? "00" : " 00";
+    while (chars.size() < 31)
+        chars += chars.empty() ? "." : " .";
     return std::string("\n") + offset + ": " + hex + "     " + chars;
 }
 
-// A row's hex values and characters where no bytes are.
-const std::string kNoHex = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
-const std::string kNoChars = ". . . . . . . . . . . . . . . .";
-
-} // namespace
-
-TEST_F(DebugLogTest, HexDumpRows) {
-    const unsigned char boundary[] = {0x20, 0x21, 0x7E, 0x7F, 0x80, 0xFF};
-    unsigned char sixteen[17];
-    for (int i = 0; i < 17; ++i)
-        sixteen[i] = static_cast<unsigned char>(0x41 + i);
-    const std::string rowAtoP = Row("00000000", "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50",
-                                    "A B C D E F G H I J K L M N O P");
-    struct Case {
-        const char* name;
-        const void* data;
-        std::uint32_t count;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"nothing, null data", nullptr, 0, Row("00000000", kNoHex, kNoChars)},
-        {"16 bytes, one row", sixteen, 16, rowAtoP},
-        {"17 bytes, two rows", sixteen, 17,
-         rowAtoP + Row("00000010", "51" + kNoHex.substr(2), "Q" + kNoChars.substr(1))},
-        {"printable boundaries", boundary, 6,
-         Row("00000000", "20 21 7E 7F 80 FF 00 00 00 00 00 00 00 00 00 00",
-             ". ! ~ . . . . . . . . . . . . .")},
-    };
-    for (const Case& c : cases) {
-        CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE, 0xFFFFFFFF);
-        ASSERT_TRUE(log.IsOpen());
-        EXPECT_EQ(1, log.HexDump(c.data, c.count));
-        EXPECT_EQ(0, log.CloseLog());
-        EXPECT_EQ(c.expected, OnDisk()) << c.name;
-    }
-}
-
-// A text that ends in LF is written as a line (WriteLine of the rest); onDisk is what the
-// file holds right after it.
-struct Write {
+// One call on the log: with `dumped`, a hex dump of the text's bytes (a null pointer for
+// none) that writes `dumped`; else a text that ends in LF is written as a line (WriteLine
+// of the rest), any other with WriteText. onDisk is what the file holds right after it.
+struct Step {
     std::string text;
     const char* onDisk;
+    std::string dumped = {};
 };
-struct FlushCase {
+struct WriteCase {
     const char* name;
     std::uint32_t flags;
     std::uint32_t threshold;
-    std::vector<Write> writes;
+    std::vector<Step> steps;
+    const char* before = nullptr; // what the file held: opened without the create option
 };
 
-class FlushTest : public DebugLogTest, public testing::WithParamInterface<FlushCase> {};
+class WriteTest : public DebugLogTest, public testing::WithParamInterface<WriteCase> {};
 
-TEST_P(FlushTest, FlushesOnceTheCountedTextReachesTheThreshold) {
-    const FlushCase& c = GetParam();
-    CDebugLog log(m_path.c_str(), DEBUGLOG_CREATE | c.flags, c.threshold);
-    std::string all;
-    for (const Write& w : c.writes) {
-        if (!w.text.empty() && w.text.back() == '\n')
-            log.WriteLine(w.text.substr(0, w.text.size() - 1).c_str());
+TEST_P(WriteTest, TheFileHoldsWhatWasWrittenOnceFlushedAtTheThreshold) {
+    const WriteCase& c = GetParam();
+    if (c.before)
+        std::ofstream(m_path, std::ios::binary) << c.before;
+    CDebugLog log(m_path.c_str(), (c.before ? 0 : DEBUGLOG_CREATE) | c.flags, c.threshold);
+    ASSERT_TRUE(log.IsOpen());
+    std::string all = c.before ? c.before : "";
+    for (const Step& s : c.steps) {
+        const std::size_t size = s.text.size();
+        if (!s.dumped.empty())
+            EXPECT_EQ(1, log.HexDump(size ? s.text.data() : nullptr, size));
+        else if (size && s.text.back() == '\n')
+            EXPECT_EQ(1, log.WriteLine(s.text.substr(0, size - 1).c_str()));
         else
-            log.WriteText(w.text.c_str());
-        all += w.text;
-        EXPECT_EQ(w.onDisk, OnDisk()) << "after " << w.text;
+            EXPECT_EQ(1, log.WriteText(s.text.c_str()));
+        all += s.dumped.empty() ? s.text : s.dumped;
+        EXPECT_EQ(s.onDisk, OnDisk()) << "after " << s.text;
     }
     EXPECT_EQ(0, log.CloseLog());
     EXPECT_EQ(all, OnDisk());
 }
 
+const std::string kAtoP = "ABCDEFGHIJKLMNOP";
+const std::string kRowAtoP = Row("00000000", "41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50",
+                                 "A B C D E F G H I J K L M N O P");
+
 INSTANTIATE_TEST_SUITE_P(
-    DebugLog, FlushTest,
+    DebugLog, WriteTest,
     testing::Values(
         // The counter starts over at 0: nine more bytes stay buffered, the tenth flushes.
-        FlushCase{"ThresholdReached",
+        WriteCase{"ThresholdReached",
                   DEBUGLOG_FLUSH,
                   10,
                   {{"abcd", ""},
@@ -112,24 +93,28 @@ INSTANTIATE_TEST_SUITE_P(
                    {"123456789", "abcdefghij"},
                    {"0", "abcdefghij1234567890"}}},
         // A counter reduced by the threshold (to 1) would flush at the second text.
-        FlushCase{"OverlongText",
+        WriteCase{"OverlongText",
                   DEBUGLOG_FLUSH,
                   10,
                   {{"abcdefghijk", "abcdefghijk"}, {"123456789", "abcdefghijk"}}},
-        FlushCase{"LineEndNotCounted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
-        FlushCase{"ThresholdZeroEvenEmptyText", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
-        FlushCase{"WithoutTheFlushOption", 0, 0, {{"abc", ""}}}),
-    [](const testing::TestParamInfo<FlushCase>& info) { return info.param.name; });
+        WriteCase{"LineEndNotCounted", DEBUGLOG_FLUSH, 6, {{"abcde\n", ""}, {"x", "abcde\nx"}}},
+        WriteCase{"ThresholdZeroEvenEmptyText", DEBUGLOG_FLUSH, 0, {{"ab\n", "ab"}, {"", "ab\n"}}},
+        WriteCase{"WithoutTheFlushOption", 0, 0, {{"abc", ""}}},
+        WriteCase{"AppendsWithoutTheCreateOption", 0, 0, {{"new\n", "old\n"}}, "old\n"},
+        WriteCase{"DumpOfNothing", 0, 0, {{"", "", Row("00000000", "", "")}}},
+        WriteCase{"DumpOfOneRow", 0, 0, {{kAtoP, "", kRowAtoP}}},
+        WriteCase{
+            "DumpOfTwoRows", 0, 0, {{kAtoP + "Q", "", kRowAtoP + Row("00000010", "51", "Q")}}},
+        WriteCase{"DumpOfPrintableBoundaries",
+                  0,
+                  0,
+                  {{" !~\x7F\x80\xFF", "", Row("00000000", "20 21 7E 7F 80 FF", ". ! ~ . . .")}}}),
+    [](const testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
 
-// Destroyed while open, the log closes its file and so writes what it buffered. The
-// default log, in the current folder, is emptied first.
-TEST_F(DebugLogTest, AppendsWithoutCreateOptionAndDefaultLogEmptiesTheFile) {
+// The default log, in the current folder, is emptied first. Destroyed while open, a log
+// closes its file and so writes what it buffered.
+TEST_F(DebugLogTest, DefaultLogEmptiesTheFileAndWritesItWhenDestroyed) {
     std::ofstream(m_path, std::ios::binary) << "old\n";
-    {
-        CDebugLog log(m_path.c_str(), 0, 0xFFFFFFFF);
-        log.WriteLine("new");
-    }
-    EXPECT_EQ("old\nnew\n", OnDisk());
     {
         CurrentFolder current(m_folder.Path());
         CDebugLog log;
@@ -157,3 +142,5 @@ TEST_F(DebugLogTest, LogWithoutFileOrClosedAcceptsWritesWithoutEffect) {
     EXPECT_FALSE(fs::exists(path));
     EXPECT_EQ("kept", OnDisk());
 }
+
+} // namespace

@@ -3,8 +3,6 @@
 // update tests'.
 #include "tests/e2e/UpdaterFixture.h"
 
-#include "tests/support/WaitUntil.h"
-
 using uidriver::ChildProcess;
 using uidriver::UiWindow;
 
@@ -93,6 +91,7 @@ TEST_F(CaptureTest, OnlyTheCaptureApplicationOrARunningCopyStopsAStart) {
     EXPECT_FALSE(CaptureOnTop());
     ExpectScreen(first, shown::kReady, "0211", kAllEnabled);
     ExitUpdater(first);
+    ExpectRunLogHolds({"program ends in state ready"});
 }
 
 // The instance mutex's name taken by an object of another kind: without its mutex the

@@ -2,8 +2,6 @@
 // the next, the About box, the keyboard alone, and closing held off while the flash runs.
 #include "tests/e2e/UpdaterFixture.h"
 
-#include "tests/support/WaitUntil.h"
-
 using uidriver::CloseRequest;
 using uidriver::UiWindow;
 
@@ -41,9 +39,8 @@ bool Handled(const UiWindow& window, DWORD timeoutMs) {
 }
 
 // The half-written flash reads erased: the next start shows "****" and lets it through the
-// gate, that run updates, and the start after it finds the new firmware and shows in its
-// About box what the device reported.
-TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewFirmware) {
+// gate, and that run updates and shows in its About box what the device reported.
+TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRun) {
     m_device.Set({{"fault_power_loss", "1"},
                   {"flash_ms", "6000"},
                   {"microcode", "0x0001abcd"},
@@ -75,13 +72,6 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ExpectScreen(window, shown::kUpdateOk, "0214", kAllButUpdate);
     EXPECT_EQ(0, window.ReadProgress(IDC_PROGRESS));
     EXPECT_FALSE(StagingFileExists());
-    // With the verdict on screen a log-off and the close box are honoured.
-    EXPECT_EQ(TRUE, QueryEndSession(window));
-    ASSERT_TRUE(window.RequestClose(CloseRequest::SystemMenu));
-    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
-
-    ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
-    ExpectScreen(window, shown::kReady, "0214", kAllEnabled);
     // Each filter's version without its first seven characters, modal over the main dialog.
     ASSERT_TRUE(window.Click(IDC_ABOUT));
     UiWindow about = UiWindow::WaitFor(shown::kAboutTitle, kProgramWaitMs, m_updater->Id());
@@ -97,7 +87,10 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
     ASSERT_TRUE(about.RequestClose(CloseRequest::Escape));
     EXPECT_TRUE(UiWindow::WaitGone(shown::kAboutTitle, kProgramWaitMs, m_updater->Id()));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
-    ExitUpdater(window);
+    // With the verdict on screen a log-off and the close box are honoured.
+    EXPECT_EQ(TRUE, QueryEndSession(window));
+    ASSERT_TRUE(window.RequestClose(CloseRequest::SystemMenu));
+    EXPECT_TRUE(m_updater->WaitForExit(kProgramWaitMs));
     // The runs are on record for the maker's support.
     ExpectRunLogHolds({"ZrcUpdater " ZRC_PROJECT_VERSION, "Windows ",
                        "DLL search: current folder not searched: yes",
@@ -105,7 +98,7 @@ TEST_F(UpdateFlowTest, APowerLossIsRecoveredByTheNextRunAndTheDeviceKeepsTheNewF
                        "flash version word 0xffff0211, shown as 0211",
                        "2097152 bytes, version \"0214\", accepted", "command 49: 1 after",
                        "flash version word 0xffff0214, shown as 0214", "Update OK.",
-                       "program ends in state finished", "program ends in state ready"});
+                       "program ends in state finished"});
 }
 
 // The whole run with the keyboard alone: Tab to Update and Space, then Enter on Exit.
@@ -163,21 +156,16 @@ TEST_F(UpdateFlowTest, CloseRequestsAreRefusedMidFlashAndAQuitWaitsForTheVerdict
     EXPECT_FALSE(StagingFileExists());
 }
 
-// Messages of a window's start and end, and a session's end, posted and sent by another
-// program mid-flash change nothing: the run goes on to its verdict and Exit ends it. A
-// session that Windows ends mid-flash is answered only once the flash has ended.
-TEST_F(UpdateFlowTest, ForgedStartAndEndMessagesChangeNothingAndASessionsEndWaitsForTheFlash) {
+// A session's end posted by another program mid-flash changes nothing: the run goes on to
+// its verdict and Exit ends it. A session that Windows ends mid-flash is answered only once
+// the flash has ended.
+TEST_F(UpdateFlowTest, AForgedSessionEndChangesNothingAndASessionsEndWaitsForTheFlash) {
     m_device.Set({{"flash_ms", "5000"}});
     UiWindow window;
     ASSERT_NO_FATAL_FAILURE(StartShowing(shown::kReady, window));
     ASSERT_TRUE(window.Click(IDC_UPDATE));
     ASSERT_TRUE(window.WaitForText(IDC_STATUS, shown::kUpdatingFlash, kProgramWaitMs));
     const HWND dialog = window.Handle();
-    for (UINT message : {WM_INITDIALOG, WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY}) {
-        PostMessageA(dialog, message, 0, 0);
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(dialog, message, 0, 0, SMTO_NORMAL, kWaitMs, &answer);
-    }
     PostMessageA(dialog, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     ASSERT_TRUE(Handled(window, kProgramWaitMs)) << "the updater ended mid-flash";
     EXPECT_TRUE(window.IsVisible());

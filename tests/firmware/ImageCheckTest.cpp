@@ -1,19 +1,68 @@
+// The image's check and its conversion into the staging file, against real files in a
+// scratch folder made the current one: the program names both relative to it.
 #include "firmware/ImageCheck.h"
+#include "firmware/StagingFile.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
 
 #include "tests/support/FileNames.h"
 #include "tests/support/FirmwareFiles.h"
-#include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
-#include "tests/support/Timeouts.h"
-#include "tests/support/WaitUntil.h"
 
 namespace {
+
+// Holds a file open for reading and denies every other open (but a delete or rename with
+// FILE_SHARE_DELETE in `share`) for `ms` milliseconds or until the object goes, as a virus
+// scanner may hold a file. Windows decides sharing by handle: another program's hold is
+// the same.
+class FileHold {
+public:
+    FileHold(const char* path, DWORD ms, DWORD share)
+        : m_file(CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)),
+          m_release([this, ms] {
+              WaitForSingleObject(m_stop, ms);
+              CloseHandle(m_file);
+          }) {}
+    ~FileHold() {
+        SetEvent(m_stop);
+        m_release.join();
+        CloseHandle(m_stop);
+    }
+    bool Holds() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE m_file;
+    std::thread m_release;
+};
+
+// A hold of `path` for `ms` milliseconds with `share`.
+struct HeldFileCase {
+    const char* name;
+    const char* path;
+    DWORD ms;
+    DWORD share;
+};
+
+std::string HoldName(const testing::TestParamInfo<HeldFileCase>& info) {
+    return info.param.name;
+}
+
+class InScratchFolder : public testing::Test {
+protected:
+    ScratchFolder m_folder;
+    CurrentFolder m_current{m_folder.Path()};
+    char m_stagingPath[260] = {};
+};
 
 // Set once ChangeStagingFileAtGuard has changed the staging file.
 bool g_stagingChanged = false;
@@ -35,7 +84,7 @@ LONG CALLBACK ChangeStagingFileAtGuard(EXCEPTION_POINTERS* info) {
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-class ImageCheckTest : public testing::Test {
+class ImageCheckTest : public InScratchFolder {
 protected:
     void TearDown() override {
         delete g_pImageFile;
@@ -53,13 +102,24 @@ protected:
         return verdict;
     }
 
-    ScratchFolder m_folder;
-    CurrentFolder m_current{m_folder.Path()}; // the staging file is named relative to it
     char m_firmwarePath[260] = {};
-    char m_stagingPath[260] = {};
 };
 
-} // namespace
+constexpr char kImage[] = "image.bin";
+
+class StagingFileTest : public InScratchFolder {
+protected:
+    // Writes the image, builds the staging file from it, and returns the result.
+    bool Build(const Bytes& image) {
+        WriteBytes(kImage, image);
+        EXPECT_TRUE(m_image.Open(kImage, CFile::modeRead | CFile::shareDenyNone));
+        std::memset(m_stagingPath, 'x', sizeof m_stagingPath);
+        return BuildStagingFile(m_image, m_stagingPath, m_written);
+    }
+
+    CFile m_image;
+    StagingDigest m_written;
+};
 
 TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersionOncePerRun) {
     const Bytes image = WriteTestImage(files::kImagePath);
@@ -76,6 +136,7 @@ TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersionOncePerRun) {
     EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
+// The staging file of a refused image stays, converted in full however long the image.
 TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
     struct Case {
         const char* name;
@@ -87,15 +148,17 @@ TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
         {"one byte short", 0x1FFFFF, 0x0214, "0214"},
         {"one byte long", 0x200001, 0x0214, "0214"},
         {"twice as long", 0x400000, 0x0214, "0214"},
+        {"a few kilobytes", 0x1234, 0x0214, "0214"},
         {"other version", 0x200000, 0x0213, "0214"},
         {"version differs in letter case", 0x200000, 0x0ABC, "0abc"},
         {"three bytes", 3, 0, "0214"},
         {"empty", 0, 0, "0214"},
     };
     for (const Case& c : cases) {
-        WriteTestImage(files::kImagePath, c.version, c.size);
+        const Bytes image = WriteTestImage(files::kImagePath, c.version, c.size);
         EXPECT_EQ(ImageVerdict::Refused, Prepare(c.expected)) << c.name;
         EXPECT_STREQ(files::kStagingPath, m_stagingPath) << c.name;
+        EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image)) << c.name;
         ASSERT_TRUE(DeleteFileA(files::kStagingPath)) << c.name;
     }
 }
@@ -142,15 +205,9 @@ TEST_F(ImageCheckTest, StagingFileChangedAfterWritingStopsTheRun) {
     EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
-// Another process holds a file as a virus scanner may: the image or an old staging file for
-// a second, which is waited for, or the old staging file with delete sharing for longer
-// than any wait, which is moved aside. The old file goes once the holder lets it go.
-struct HeldFileCase {
-    const char* name;
-    const char* path;
-    const char* hold; // file_holder.exe's arguments after the path
-};
-
+// The image or an old staging file held for a second, which is waited for, or the old
+// staging file held with delete sharing for longer than any wait, which is moved aside.
+// The old file goes once the holder lets it go.
 class ImageCheckHeldTest : public ImageCheckTest,
                            public testing::WithParamInterface<HeldFileCase> {};
 
@@ -158,18 +215,115 @@ TEST_P(ImageCheckHeldTest, RunGoesOnPastTheHold) {
     const Bytes image = WriteTestImage(files::kImagePath);
     WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
     {
-        StartedPrograms programs;
-        ASSERT_TRUE(programs.StartHolding(GetParam().path, GetParam().hold));
+        FileHold hold(GetParam().path, GetParam().ms, GetParam().share);
+        ASSERT_TRUE(hold.Holds());
         EXPECT_EQ(ImageVerdict::Accepted, Prepare());
         EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
     }
-    EXPECT_TRUE(WaitUntil([] { return FileSize(files::kOldStagingPath) == -1; }, kWaitMs));
+    EXPECT_EQ(-1, FileSize(files::kOldStagingPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Holds, ImageCheckHeldTest,
-    testing::Values(HeldFileCase{"ImageForASecond", files::kImagePath, "1000"},
-                    HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, "1000"},
-                    HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath,
-                                 "60000 delete"}),
-    [](const testing::TestParamInfo<HeldFileCase>& info) { return info.param.name; });
+    testing::Values(HeldFileCase{"ImageForASecond", files::kImagePath, 1000, 0},
+                    HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, 1000, 0},
+                    HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath, 60000,
+                                 FILE_SHARE_DELETE}),
+    HoldName);
+
+// A longer file at the staging file's name, a hard link to another file, and another link
+// to it at the old name that an earlier run left: the conversion replaces the first, removes
+// the second and writes through neither.
+TEST_F(StagingFileTest, ReplacesALinkedLongerFileWithTheRecordsAndRewindsTheImage) {
+    const Bytes other(0x500000, 'z');
+    WriteBytes("other.bin", other);
+    ASSERT_TRUE(CreateHardLinkA(files::kStagingPath, "other.bin", nullptr)) << GetLastError();
+    ASSERT_TRUE(CreateHardLinkA(files::kOldStaging, "other.bin", nullptr)) << GetLastError();
+    const Bytes image = MakeTestImage();
+    ASSERT_TRUE(Build(image));
+    EXPECT_STREQ(files::kStagingPath, m_stagingPath);
+    EXPECT_TRUE(ExpectedStaging(image) == ReadBytes(files::kStagingPath));
+    EXPECT_TRUE(ReadBytes("other.bin") == other);
+    EXPECT_EQ(-1, FileSize(files::kOldStaging));
+    EXPECT_EQ(0, m_image.Seek(0, CFile::current));
+}
+
+// Whether the image is open, for writing only.
+class FailureAfterOpeningTest : public StagingFileTest, public testing::WithParamInterface<bool> {};
+
+// An image open for writing only cannot be read; one not open at all cannot be moved.
+TEST_P(FailureAfterOpeningTest, RemovesStagingFile) {
+    const bool open = GetParam();
+    WriteTestImage(kImage);
+    WriteBytes(files::kStagingPath, {'s', 't', 'a', 'l', 'e'});
+    CFile image;
+    if (open) {
+        ASSERT_TRUE(image.Open(kImage, CFile::modeWrite | CFile::shareDenyNone));
+    }
+    EXPECT_FALSE(BuildStagingFile(image, m_stagingPath, m_written));
+    EXPECT_EQ(-1, FileSize(files::kStagingPath));
+}
+
+INSTANTIATE_TEST_SUITE_P(StagingFile, FailureAfterOpeningTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return info.param ? "WriteOnlyImage" : "ClosedImage";
+                         });
+
+TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
+    ASSERT_TRUE(Build(MakeTestImage()));
+    m_image.Close();
+    EXPECT_TRUE(StagingFileMatches(files::kStagingPath, m_written));
+    const Bytes written = ReadBytes(files::kStagingPath);
+    struct Case {
+        const char* name;
+        std::function<void(Bytes&)> change;
+    };
+    const Case cases[] = {
+        {"one bit changed", [](Bytes& bytes) { bytes[0x234567] ^= 0x01; }},
+        {"two records swapped",
+         [](Bytes& bytes) {
+             ASSERT_FALSE(std::equal(&bytes[16], &bytes[20], &bytes[0x300000]));
+             std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
+         }},
+        {"one byte more", [](Bytes& bytes) { bytes.push_back(0xFF); }},
+        // The same records, those after one of them a place earlier and that one last: only
+        // their order tells.
+        {"one record dropped, the file padded back with it",
+         [](Bytes& bytes) {
+             std::rotate(&bytes[0x1234], &bytes[0x1238], bytes.data() + bytes.size());
+         }},
+    };
+    for (const Case& c : cases) {
+        Bytes changed = written;
+        c.change(changed);
+        WriteBytes(files::kStagingPath, changed);
+        EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << c.name;
+    }
+    ASSERT_TRUE(DeleteFileA(files::kStagingPath));
+    EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << "no file";
+}
+
+// The new file held while it is checked.
+class StagingFileHeldTest : public StagingFileTest,
+                            public testing::WithParamInterface<HeldFileCase> {};
+
+TEST_P(StagingFileHeldTest, CheckWaitsAboutTwoSecondsForAFileHeldElsewhere) {
+    const bool matches = GetParam().ms < 2000;
+    ASSERT_TRUE(Build(MakeTestImage()));
+    m_image.Close();
+    FileHold hold(GetParam().path, GetParam().ms, GetParam().share);
+    ASSERT_TRUE(hold.Holds());
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(matches, StagingFileMatches(files::kStagingPath, m_written));
+    if (!matches) {
+        EXPECT_GE(GetTickCount() - start, 1900u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Holds, StagingFileHeldTest,
+    testing::Values(HeldFileCase{"HeldForASecond", files::kStagingPath, 1000, 0},
+                    HeldFileCase{"HeldThroughout", files::kStagingPath, 8000, 0}),
+    HoldName);
+
+} // namespace

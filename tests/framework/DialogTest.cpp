@@ -182,11 +182,8 @@ TEST_P(EndingTest, EndsOnceUnlessOnCancelRefuses) {
     };
     const bool cancelled = c.cancels && !refuse;
     EXPECT_EQ(cancelled ? IDCANCEL : IDOK, dialog.DoModal());
-    std::vector<std::string> calls;
-    if (c.cancels)
-        calls.push_back("OnCancel");
-    if (c.cancels && refuse)
-        calls.push_back("OnTimer 1");
+    std::vector<std::string> calls = {"OnCancel", "OnTimer 1"};
+    calls.resize(c.cancels ? (refuse ? 2 : 1) : 0);
     EXPECT_EQ(calls, dialog.m_calls);
     EXPECT_EQ("initial", shown);
     EXPECT_EQ(cancelled ? "initial" : "typed by the user", dialog.m_text);

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "tests/support/Timeouts.h"
-#include "tests/support/WaitUntil.h"
 
 std::string BinProgram(const std::string& name) {
     char path[MAX_PATH] = {};
@@ -51,20 +50,4 @@ uidriver::ChildProcess& StartedPrograms::Start(const std::string& name,
     m_started.emplace_back(name, std::make_unique<uidriver::ChildProcess>());
     EXPECT_TRUE(m_started.back().second->Start(m_folder, BinProgram(name), arguments)) << name;
     return *m_started.back().second;
-}
-
-bool StartedPrograms::StartHolding(const std::string& path, const std::string& arguments) {
-    Start("file_holder.exe", path + " " + arguments);
-    // The holder denies reading to others.
-    return WaitUntil(
-        [&path] {
-            HANDLE probe = CreateFileA(path.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (probe == INVALID_HANDLE_VALUE)
-                return true;
-            CloseHandle(probe);
-            return false;
-        },
-        kToolWaitMs);
 }

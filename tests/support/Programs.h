@@ -28,10 +28,6 @@ public:
     // Starts one; a failure of the running test when it could not be started.
     uidriver::ChildProcess& Start(const std::string& name,
                                   const std::string& arguments = std::string());
-    // Starts file_holder.exe on `path` with `arguments` (tests/firmware/FileHolder.cpp) and
-    // waits until it holds the file: false when it does not within 30 s (a process start
-    // takes long on a busy machine).
-    bool StartHolding(const std::string& path, const std::string& arguments);
 
 private:
     std::string m_folder;

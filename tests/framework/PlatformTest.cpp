@@ -1,9 +1,16 @@
-// CFile against real files in a scratch folder: sharing, creation, positions, short reads
-// and writes, and removal.
+// The platform layer against real files and threads: CFile's sharing, creation, positions,
+// short reads and writes, and removal in a scratch folder; AfxBeginThread's function runs
+// at once with its parameter on another thread, its result is the thread's exit code, and
+// the thread object is gone when the thread has ended. The framework's entry point, run in
+// a program of its own.
 #include <gtest/gtest.h>
 
 #include "framework/platform/File.h"
+#include "framework/platform/Thread.h"
+#include "tests/support/FirmwareFiles.h"
+#include "tests/support/Programs.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/support/Timeouts.h"
 
 #include <string>
 
@@ -16,13 +23,8 @@ constexpr UINT kReadShared = CFile::modeRead | CFile::shareDenyNone;
 
 class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override { WriteBytes(""); }
-
-    void WriteBytes(const std::string& bytes) {
-        CFile file;
-        ASSERT_TRUE(file.Open(m_path.c_str(), kCreateWriteExclusive));
-        ASSERT_EQ(bytes.size(), file.Write(bytes.data(), static_cast<UINT>(bytes.size())));
-    }
+    void SetUp() override { Write(""); }
+    void Write(const std::string& bytes) { WriteBytes(m_path, Bytes(bytes.begin(), bytes.end())); }
 
     ScratchFolder m_folder;
     std::string m_path = m_folder.File("file.bin");
@@ -70,7 +72,7 @@ TEST_F(FileTest, AMissingFileIsNeitherOpenedNorRemovedAndAnOpenObjectNotReopened
         EXPECT_EQ(m_path, raised.m_strFileName);
     }
 
-    WriteBytes("");
+    Write("");
     ASSERT_TRUE(file.Open(m_path.c_str(), kReadShared));
     EXPECT_FALSE(file.Open(m_path.c_str(), kReadShared));
     EXPECT_TRUE(file.IsOpen());
@@ -78,7 +80,7 @@ TEST_F(FileTest, AMissingFileIsNeitherOpenedNorRemovedAndAnOpenObjectNotReopened
 
 TEST_F(FileTest, CreateTruncatesAnExistingFileWhichCreateNewKeeps) {
     constexpr UINT kCreateNew = CFile::modeCreateNew | CFile::modeWrite | CFile::shareExclusive;
-    WriteBytes(std::string(1000, 'x'));
+    Write(std::string(1000, 'x'));
     CFile file;
     CFileException error;
     EXPECT_FALSE(file.Open(m_path.c_str(), kCreateNew, &error));
@@ -96,7 +98,7 @@ TEST_F(FileTest, CreateTruncatesAnExistingFileWhichCreateNewKeeps) {
 }
 
 TEST_F(FileTest, SeekReadAndWriteReportWhereTheyGotAndWhatTheyMoved) {
-    WriteBytes("0123456789");
+    Write("0123456789");
     CFile file;
     ASSERT_TRUE(file.Open(m_path.c_str(), kReadExclusive));
     EXPECT_EQ(10u, file.GetLength());
@@ -115,6 +117,45 @@ TEST_F(FileTest, SeekReadAndWriteReportWhereTheyGotAndWhatTheyMoved) {
     EXPECT_EQ(-1, file.Seek(0, 3)) << "unknown origin";
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError()) << "refused without a system call";
     EXPECT_EQ(5, file.Seek(0, CFile::current)) << "a refused seek leaves the position";
+}
+
+struct Work {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr); // lets the worker end
+    DWORD workerThread = 0;
+};
+
+UINT DoWork(LPVOID param) {
+    auto* work = static_cast<Work*>(param);
+    work->workerThread = GetCurrentThreadId();
+    WaitForSingleObject(work->release, kWaitMs);
+    return 0x1234;
+}
+
+TEST(ThreadTest, RunsTheFunctionAtOnceAndEndsWithItsResult) {
+    Work work;
+    CWinThread* thread = AfxBeginThread(DoWork, &work);
+    ASSERT_NE(nullptr, thread);
+    const HANDLE objectHandle = thread->m_hThread;
+    HANDLE ours = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), objectHandle, GetCurrentProcess(), &ours, 0,
+                                FALSE, DUPLICATE_SAME_ACCESS));
+    const DWORD threadId = thread->m_nThreadID;
+    SetEvent(work.release);
+
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(ours, kWaitMs));
+    DWORD exitCode = 0;
+    EXPECT_TRUE(GetExitCodeThread(ours, &exitCode));
+    EXPECT_EQ(0x1234u, exitCode);
+    EXPECT_EQ(threadId, work.workerThread);
+    EXPECT_NE(GetCurrentThreadId(), work.workerThread);
+    DWORD flags = 0;
+    EXPECT_FALSE(GetHandleInformation(objectHandle, &flags)) << "closed with the object";
+    CloseHandle(ours);
+    CloseHandle(work.release);
+}
+
+TEST(AppMainTest, RunsInitInstanceThenEndsWithExitInstancesResult) {
+    EXPECT_EQ(42, RunBeside("framework_app_probe.exe"));
 }
 
 } // namespace
