@@ -103,26 +103,31 @@ TEST_F(DeviceCommandsTest, ArgumentsReachTheFilter) {
     EXPECT_EQ(0, m_link->Command(CMD_GET_FILTER_VERSIONS, nullptr)) << "no block to fill";
 }
 
-TEST_F(DeviceCommandsTest, ReadyProbesStopAtTheFirstThatRefuses) {
-    struct Case {
-        HRESULT probes[3];
-        int result;
-        Calls calls;
-    };
-    const Case cases[] = {
-        {{S_FALSE, S_OK, S_OK}, 0, {"ReadyProbe1"}},
-        {{S_OK, S_FALSE, S_OK}, 0, {"ReadyProbe1", "ReadyProbe2"}},
-        {{S_OK, S_OK, S_FALSE}, 0, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
-        {{E_FAIL, E_FAIL, E_FAIL}, 1, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
-        {{S_OK, 2, S_OK}, 1, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
-    };
-    for (const Case& c : cases) {
-        std::memcpy(Source().probeStatus, c.probes, sizeof c.probes);
-        SourceCalls().clear();
-        EXPECT_EQ(c.result, m_link->Command(CMD_CHECK_READY, nullptr));
-        EXPECT_EQ(c.calls, SourceCalls());
-    }
+struct ProbeCase {
+    const char* name;
+    HRESULT probes[3];
+    int result;
+    Calls calls;
+};
+
+class ReadyProbesTest : public DeviceCommandsTest, public testing::WithParamInterface<ProbeCase> {};
+
+TEST_P(ReadyProbesTest, StopAtTheFirstThatRefuses) {
+    std::memcpy(Source().probeStatus, GetParam().probes, sizeof GetParam().probes);
+    SourceCalls().clear();
+    EXPECT_EQ(GetParam().result, m_link->Command(CMD_CHECK_READY, nullptr));
+    EXPECT_EQ(GetParam().calls, SourceCalls());
 }
+
+const ProbeCase kProbes[] = {
+    {"FirstRefuses", {S_FALSE, S_OK, S_OK}, 0, {"ReadyProbe1"}},
+    {"SecondRefuses", {S_OK, S_FALSE, S_OK}, 0, {"ReadyProbe1", "ReadyProbe2"}},
+    {"ThirdRefuses", {S_OK, S_OK, S_FALSE}, 0, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
+    {"FailuresPass", {E_FAIL, E_FAIL, E_FAIL}, 1, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
+    {"OtherSuccessPasses", {S_OK, 2, S_OK}, 1, {"ReadyProbe1", "ReadyProbe2", "ReadyProbe3"}},
+};
+INSTANTIATE_TEST_SUITE_P(Probes, ReadyProbesTest, testing::ValuesIn(kProbes),
+                         [](const auto& info) { return info.param.name; });
 
 // Unknown codes, and the Source's commands without its filter or its private interface,
 // fail and touch nothing.

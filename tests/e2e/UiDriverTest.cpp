@@ -17,6 +17,7 @@ using uidriver::UiWindow;
 namespace {
 
 const char kTitle[] = "Driver Test Window";
+const auto RowName = [](const auto& info) { return info.param.name; };
 
 class UiDriverTest : public ::testing::Test {
 protected:
@@ -58,61 +59,84 @@ TEST_F(UiDriverTest, ReadsAndWaitsWithoutWaitingOnAHeldProgram) {
     EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "Unblocked.\r\n", kWaitMs));
 }
 
+struct CloseCase {
+    const char* name;
+    CloseRequest request;
+    const char* logged;
+};
+
+class CloseRequestTest : public UiDriverTest, public testing::WithParamInterface<CloseCase> {};
+
 // Each is refused and logged by the window.
-TEST_F(UiDriverTest, EveryCloseRequestReachesTheWindow) {
-    const struct {
-        CloseRequest request;
-        const char* logged;
-    } cases[] = {
-        {CloseRequest::Message, "refused 1: close\r\n"},
-        {CloseRequest::SystemMenu, "refused 2: sysclose\r\n"},
-        {CloseRequest::Escape, "refused 3: cancel\r\n"},
-        {CloseRequest::AltF4, "refused 4: sysclose\r\n"},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(m_window.RequestClose(c.request));
-        EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, c.logged, kWaitMs)) << c.logged;
-    }
+TEST_P(CloseRequestTest, ReachesTheWindow) {
+    ASSERT_TRUE(m_window.RequestClose(GetParam().request));
+    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, GetParam().logged, kWaitMs));
     EXPECT_TRUE(m_window.Exists());
 }
 
-TEST_F(UiDriverTest, ToolExitCodesTellTheOutcome) {
-    const std::string title = std::string("\"") + kTitle + "\"";
-    const std::string log = " " + std::to_string(IDC_TEST_LOG) + " ";
-    const std::string disabled = " " + std::to_string(IDC_TEST_DISABLED);
-    const struct {
-        std::string arguments;
-        int code;
-    } cases[] = {
-        {"wait-text " + title + log + "Idle.\\r\\n " + std::to_string(kWaitMs), 0},
-        {"wait-text " + title + log + "Idle. " + std::to_string(kAbsentMs), 1},
-        {"enabled " + title + disabled, 1},
-        {"click " + title + disabled, 4},
-        {"get \"No Such Window\"" + log, 3},
-        {"wait-text \"No Such Window\"" + log + "Idle. " + std::to_string(kAbsentMs), 1},
-        {"get " + title + " not-a-number", 2},
-        {"close " + title + " sideways", 2},
-        {"close " + title + " sysmenu", 0},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(c.code, RunBeside("uidriver.exe", c.arguments)) << c.arguments;
-    EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, "refused 1: sysclose\r\n", kWaitMs));
+const CloseCase kCloses[] = {
+    {"Message", CloseRequest::Message, "refused 1: close\r\n"},
+    {"SystemMenu", CloseRequest::SystemMenu, "refused 1: sysclose\r\n"},
+    {"Escape", CloseRequest::Escape, "refused 1: cancel\r\n"},
+    {"AltF4", CloseRequest::AltF4, "refused 1: sysclose\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Requests, CloseRequestTest, testing::ValuesIn(kCloses), RowName);
+
+struct ToolCase {
+    const char* name;
+    std::string arguments;
+    int code;
+    const char* logged = nullptr; // the window's log after a command that reaches it
+};
+
+class ToolExitCodeTest : public UiDriverTest, public testing::WithParamInterface<ToolCase> {};
+
+TEST_P(ToolExitCodeTest, TellsTheOutcome) {
+    EXPECT_EQ(GetParam().code, RunBeside("uidriver.exe", GetParam().arguments));
+    if (GetParam().logged) {
+        EXPECT_TRUE(m_window.WaitForText(IDC_TEST_LOG, GetParam().logged, kWaitMs));
+    }
 }
 
-TEST(EscapedTextTest, TypedEscapesStandForControlCharacters) {
-    const struct {
-        const char* typed;
-        const char* text;
-    } cases[] = {
-        {"Line one.\\r\\n", "Line one.\r\n"},
-        {"a\\tb\\\\c", "a\tb\\c"},
-        {"A blank at the end ", "A blank at the end "},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.text, uidriver::Unescape(c.typed));
-        EXPECT_EQ(c.typed, uidriver::Escape(c.text));
-    }
-    EXPECT_EQ("\\x", uidriver::Unescape("\\x")) << "unknown escapes stay as typed";
+const std::string kQuoted = std::string("\"") + kTitle + "\"";
+const std::string kLog = " " + std::to_string(IDC_TEST_LOG) + " ";
+const std::string kDisabled = " " + std::to_string(IDC_TEST_DISABLED);
+const ToolCase kTools[] = {
+    {"WaitTextShown", "wait-text " + kQuoted + kLog + "Idle.\\r\\n " + std::to_string(kWaitMs), 0},
+    {"WaitTextNotShown", "wait-text " + kQuoted + kLog + "Idle. " + std::to_string(kAbsentMs), 1},
+    {"EnabledOfADisabledControl", "enabled " + kQuoted + kDisabled, 1},
+    {"ClickOnADisabledControl", "click " + kQuoted + kDisabled, 4},
+    {"GetWithoutTheWindow", "get \"No Such Window\"" + kLog, 3},
+    {"WaitTextWithoutTheWindow",
+     "wait-text \"No Such Window\"" + kLog + "Idle. " + std::to_string(kAbsentMs), 1},
+    {"GetOfANonNumber", "get " + kQuoted + " not-a-number", 2},
+    {"CloseOfAnUnknownKind", "close " + kQuoted + " sideways", 2},
+    {"CloseBySystemMenu", "close " + kQuoted + " sysmenu", 0, "refused 1: sysclose\r\n"},
+};
+INSTANTIATE_TEST_SUITE_P(Tool, ToolExitCodeTest, testing::ValuesIn(kTools), RowName);
+
+struct EscapeCase {
+    const char* name;
+    const char* typed;
+    const char* text;
+};
+
+class EscapedTextTest : public testing::TestWithParam<EscapeCase> {};
+
+TEST_P(EscapedTextTest, TypedEscapesStandForControlCharacters) {
+    EXPECT_EQ(GetParam().text, uidriver::Unescape(GetParam().typed));
+    EXPECT_EQ(GetParam().typed, uidriver::Escape(GetParam().text));
+}
+
+const EscapeCase kEscapes[] = {
+    {"LineEnd", "Line one.\\r\\n", "Line one.\r\n"},
+    {"TabAndBackslash", "a\\tb\\\\c", "a\tb\\c"},
+    {"BlankAtTheEnd", "A blank at the end ", "A blank at the end "},
+};
+INSTANTIATE_TEST_SUITE_P(Texts, EscapedTextTest, testing::ValuesIn(kEscapes), RowName);
+
+TEST(UnescapeTest, UnknownEscapesStayAsTyped) {
+    EXPECT_EQ("\\x", uidriver::Unescape("\\x"));
     EXPECT_EQ("end\\", uidriver::Unescape("end\\"));
 }
 

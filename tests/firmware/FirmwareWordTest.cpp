@@ -43,25 +43,29 @@ TEST(WordRule, XorsAllButFourWordsInEveryLoopAndIsItsOwnInverse) {
     }
 }
 
-TEST(TrailerVersionText, XorsVersionWordAlwaysAndShowsLowByteFirst) {
-    struct Case {
-        unsigned char trailer[4];
-        const char* text;
-    };
-    const Case cases[] = {
-        {{0x00, 0x00, 0x2D ^ 0x02, 0x4C ^ 0x14}, "0214"},
-        // Bytes 0 and 1 do not take part.
-        {{0x12, 0x34, 0x2D ^ 0x02, 0x4C ^ 0x14}, "0214"},
-        {{0x00, 0x00, 0x2D ^ 0xAB, 0x4C ^ 0xCD}, "ABCD"},
-        // Pass-through words of the word rule are XORed here all the same.
-        {{0xFF, 0xFF, 0xFF, 0xFF}, "D2B3"},
-        {{0x00, 0x00, 0x00, 0x00}, "2D4C"},
-        {{0x00, 0x00, 0x2D, 0x4C}, "0000"},
-    };
-    for (const Case& c : cases) {
-        char text[5] = {'?', '?', '?', '?', '?'};
-        TrailerVersionText(c.trailer, text);
-        EXPECT_EQ(std::string(c.text), std::string(text, 4));
-        EXPECT_EQ('\0', text[4]);
-    }
+struct TrailerCase {
+    const char* name;
+    unsigned char trailer[4];
+    const char* text;
+};
+
+class TrailerVersionTextTest : public testing::TestWithParam<TrailerCase> {};
+
+TEST_P(TrailerVersionTextTest, XorsVersionWordAlwaysAndShowsLowByteFirst) {
+    char text[5] = {'?', '?', '?', '?', '?'};
+    TrailerVersionText(GetParam().trailer, text);
+    EXPECT_EQ(std::string(GetParam().text), std::string(text, 4));
+    EXPECT_EQ('\0', text[4]);
 }
+
+const TrailerCase kTrailers[] = {
+    {"Version0214", {0x00, 0x00, 0x2D ^ 0x02, 0x4C ^ 0x14}, "0214"},
+    {"Bytes0And1TakeNoPart", {0x12, 0x34, 0x2D ^ 0x02, 0x4C ^ 0x14}, "0214"},
+    {"VersionABCD", {0x00, 0x00, 0x2D ^ 0xAB, 0x4C ^ 0xCD}, "ABCD"},
+    // Pass-through words of the word rule are XORed here all the same.
+    {"AllOnes", {0xFF, 0xFF, 0xFF, 0xFF}, "D2B3"},
+    {"AllZeros", {0x00, 0x00, 0x00, 0x00}, "2D4C"},
+    {"Mask", {0x00, 0x00, 0x2D, 0x4C}, "0000"},
+};
+INSTANTIATE_TEST_SUITE_P(Trailers, TrailerVersionTextTest, testing::ValuesIn(kTrailers),
+                         [](const auto& info) { return info.param.name; });

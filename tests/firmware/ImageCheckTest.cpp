@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -53,9 +52,7 @@ struct HeldFileCase {
     DWORD share;
 };
 
-std::string HoldName(const testing::TestParamInfo<HeldFileCase>& info) {
-    return info.param.name;
-}
+const auto RowName = [](const auto& info) { return info.param.name; };
 
 class InScratchFolder : public testing::Test {
 protected:
@@ -136,32 +133,36 @@ TEST_F(ImageCheckTest, AcceptsImageOfRightLengthAndVersionOncePerRun) {
     EXPECT_EQ(-1, FileSize(files::kStagingPath));
 }
 
+struct RefusedCase {
+    const char* name;
+    std::size_t size;
+    std::uint16_t version;
+    const char* expected;
+};
+
+class ImageCheckRefusedTest : public ImageCheckTest,
+                              public testing::WithParamInterface<RefusedCase> {};
+
 // The staging file of a refused image stays, converted in full however long the image.
-TEST_F(ImageCheckTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
-    struct Case {
-        const char* name;
-        std::size_t size;
-        std::uint16_t version;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"one byte short", 0x1FFFFF, 0x0214, "0214"},
-        {"one byte long", 0x200001, 0x0214, "0214"},
-        {"twice as long", 0x400000, 0x0214, "0214"},
-        {"a few kilobytes", 0x1234, 0x0214, "0214"},
-        {"other version", 0x200000, 0x0213, "0214"},
-        {"version differs in letter case", 0x200000, 0x0ABC, "0abc"},
-        {"three bytes", 3, 0, "0214"},
-        {"empty", 0, 0, "0214"},
-    };
-    for (const Case& c : cases) {
-        const Bytes image = WriteTestImage(files::kImagePath, c.version, c.size);
-        EXPECT_EQ(ImageVerdict::Refused, Prepare(c.expected)) << c.name;
-        EXPECT_STREQ(files::kStagingPath, m_stagingPath) << c.name;
-        EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image)) << c.name;
-        ASSERT_TRUE(DeleteFileA(files::kStagingPath)) << c.name;
-    }
+TEST_P(ImageCheckRefusedTest, RefusesWrongLengthOrVersionAndKeepsStagingFile) {
+    const Bytes image = WriteTestImage(files::kImagePath, GetParam().version, GetParam().size);
+    EXPECT_EQ(ImageVerdict::Refused, Prepare(GetParam().expected));
+    EXPECT_STREQ(files::kStagingPath, m_stagingPath);
+    EXPECT_TRUE(ReadBytes(files::kStagingPath) == ExpectedStaging(image));
+    ASSERT_TRUE(DeleteFileA(files::kStagingPath));
 }
+
+const RefusedCase kRefused[] = {
+    {"OneByteShort", 0x1FFFFF, 0x0214, "0214"},
+    {"OneByteLong", 0x200001, 0x0214, "0214"},
+    {"TwiceAsLong", 0x400000, 0x0214, "0214"},
+    {"AFewKilobytes", 0x1234, 0x0214, "0214"},
+    {"OtherVersion", 0x200000, 0x0213, "0214"},
+    {"VersionDiffersInLetterCase", 0x200000, 0x0ABC, "0abc"},
+    {"ThreeBytes", 3, 0, "0214"},
+    {"Empty", 0, 0, "0214"},
+};
+INSTANTIATE_TEST_SUITE_P(Images, ImageCheckRefusedTest, testing::ValuesIn(kRefused), RowName);
 
 // A missing or held image writes no staging file; a held staging file stops the run.
 TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
@@ -229,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                     HeldFileCase{"OldStagingFileForASecond", files::kStagingPath, 1000, 0},
                     HeldFileCase{"OldStagingFileWithDeleteSharing", files::kStagingPath, 60000,
                                  FILE_SHARE_DELETE}),
-    HoldName);
+    RowName);
 
 // A longer file at the staging file's name, a hard link to another file, and another link
 // to it at the old name that an earlier run left: the conversion replaces the first, removes
@@ -269,38 +270,46 @@ INSTANTIATE_TEST_SUITE_P(StagingFile, FailureAfterOpeningTest, testing::Bool(),
                              return info.param ? "WriteOnlyImage" : "ClosedImage";
                          });
 
-TEST_F(StagingFileTest, CheckRefusesAFileChangedAfterWriting) {
+struct ChangeCase {
+    const char* name;
+    void (*change)(Bytes&);
+};
+
+class StagingFileChangedTest : public StagingFileTest,
+                               public testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(StagingFileChangedTest, CheckRefusesAFileChangedAfterWriting) {
     ASSERT_TRUE(Build(MakeTestImage()));
     m_image.Close();
     EXPECT_TRUE(StagingFileMatches(files::kStagingPath, m_written));
-    const Bytes written = ReadBytes(files::kStagingPath);
-    struct Case {
-        const char* name;
-        std::function<void(Bytes&)> change;
-    };
-    const Case cases[] = {
-        {"one bit changed", [](Bytes& bytes) { bytes[0x234567] ^= 0x01; }},
-        {"two records swapped",
-         [](Bytes& bytes) {
-             ASSERT_FALSE(std::equal(&bytes[16], &bytes[20], &bytes[0x300000]));
-             std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
-         }},
-        {"one byte more", [](Bytes& bytes) { bytes.push_back(0xFF); }},
-        // The same records, those after one of them a place earlier and that one last: only
-        // their order tells.
-        {"one record dropped, the file padded back with it",
-         [](Bytes& bytes) {
-             std::rotate(&bytes[0x1234], &bytes[0x1238], bytes.data() + bytes.size());
-         }},
-    };
-    for (const Case& c : cases) {
-        Bytes changed = written;
-        c.change(changed);
-        WriteBytes(files::kStagingPath, changed);
-        EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << c.name;
-    }
+    Bytes changed = ReadBytes(files::kStagingPath);
+    GetParam().change(changed);
+    WriteBytes(files::kStagingPath, changed);
+    EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written));
+}
+
+const ChangeCase kChanges[] = {
+    {"OneBitChanged", [](Bytes& bytes) { bytes[0x234567] ^= 0x01; }},
+    {"TwoRecordsSwapped",
+     [](Bytes& bytes) {
+         ASSERT_FALSE(std::equal(&bytes[16], &bytes[20], &bytes[0x300000]));
+         std::swap_ranges(&bytes[16], &bytes[20], &bytes[0x300000]);
+     }},
+    {"OneByteMore", [](Bytes& bytes) { bytes.push_back(0xFF); }},
+    // The same records, those after one of them a place earlier and that one last: only
+    // their order tells.
+    {"OneRecordDroppedTheFilePaddedBackWithIt",
+     [](Bytes& bytes) {
+         std::rotate(&bytes[0x1234], &bytes[0x1238], bytes.data() + bytes.size());
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Changes, StagingFileChangedTest, testing::ValuesIn(kChanges), RowName);
+
+TEST_F(StagingFileTest, CheckRefusesAMissingFile) {
+    ASSERT_TRUE(Build(MakeTestImage()));
+    m_image.Close();
     ASSERT_TRUE(DeleteFileA(files::kStagingPath));
-    EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written)) << "no file";
+    EXPECT_FALSE(StagingFileMatches(files::kStagingPath, m_written));
 }
 
 // The new file held while it is checked.
@@ -324,6 +333,6 @@ INSTANTIATE_TEST_SUITE_P(
     Holds, StagingFileHeldTest,
     testing::Values(HeldFileCase{"HeldForASecond", files::kStagingPath, 1000, 0},
                     HeldFileCase{"HeldThroughout", files::kStagingPath, 8000, 0}),
-    HoldName);
+    RowName);
 
 } // namespace
