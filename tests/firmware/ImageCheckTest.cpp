@@ -164,7 +164,8 @@ const RefusedCase kRefused[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Images, ImageCheckRefusedTest, testing::ValuesIn(kRefused), RowName);
 
-// A missing or held image writes no staging file; a held staging file stops the run.
+// A missing or held image writes no staging file; a held staging file, or a folder at its
+// name, stops the run.
 TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
     EXPECT_EQ(ImageVerdict::NotOpened, Prepare());
     WriteTestImage(files::kImagePath);
@@ -181,6 +182,12 @@ TEST_F(ImageCheckTest, ImageOrStagingFileThatCannotBeOpenedStopsTheRun) {
         ASSERT_TRUE(holder.Open(files::kStagingPath, CFile::modeRead | CFile::shareExclusive));
         EXPECT_EQ(ImageVerdict::StagingFailed, Prepare());
     }
+    // A folder at the staging file's name is the user's, and stays where it is.
+    ASSERT_TRUE(DeleteFileA(files::kStagingPath));
+    ASSERT_TRUE(CreateDirectoryA(files::kStagingPath, nullptr));
+    EXPECT_EQ(ImageVerdict::StagingFailed, Prepare());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(files::kStagingPath));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(files::kOldStagingPath));
     CFile reopened;
     EXPECT_TRUE(reopened.Open(files::kImagePath, CFile::modeRead | CFile::shareExclusive));
 }
