@@ -75,6 +75,11 @@ protected:
         m_calls.push_back("OnPrivate");
         return static_cast<LRESULT>(wParam) + lParam;
     }
+    // Windows sends a window's start messages before the framework attaches it.
+    LRESULT OnStartMessage(WPARAM, LPARAM) {
+        m_calls.push_back("a start message once attached");
+        return 0;
+    }
 
     DECLARE_MESSAGE_MAP()
 };
@@ -84,6 +89,9 @@ const MessageMap* TestDialog::GetMessageMap() const {
         OnWmTimer<&TestDialog::OnTimer>(),
         OnClicked<&TestDialog::OnStart>(IDC_TEST_START),
         OnMessage<&TestDialog::OnPrivate>(WM_TEST_PRIVATE),
+        OnMessage<&TestDialog::OnStartMessage>(WM_NCCREATE),
+        OnMessage<&TestDialog::OnStartMessage>(WM_CREATE),
+        OnMessage<&TestDialog::OnStartMessage>(WM_INITDIALOG),
     };
     static const MessageMap map(CDialog::GetMessageMap(), entries);
     return &map;
